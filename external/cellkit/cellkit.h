@@ -1,0 +1,63 @@
+// The element-utility layer: identifier and metric validation, metric
+// bounding, intersection and gradation, edge neighbours. Internal to the
+// library (linked in, not exported).
+#pragma once
+
+#include <zarn/containers.h>
+
+namespace zarn {
+namespace cellkit {
+
+// Element kinds; the library only ever passes the edge.
+enum element_type { edge = 3 };
+
+// True when `connectivity` suits the element type (edges: at least 2 rows, or
+// no columns) and every identifier of every row is below `bound`.
+bool check_IDs(dense2D<unsigned int> const& connectivity, element_type type, unsigned int bound);
+// True when every identifier of the list is below `bound`.
+bool check_IDs(dense1D<unsigned int, 8> const& ids, unsigned int bound);
+
+// Sizes: every size finite and > 0.
+bool are_valid_metrics(dense1D<double, 8> const& sizes);
+// Metrics: 3 rows (2D) or 6 rows (3D), every column finite and positive
+// definite (leading principal minors > 0).
+bool are_valid_metrics(dense2D<double> const& metrics);
+
+// Column i of `metrics` (already N columns) becomes the isotropic metric of
+// sizes[i]: (1/h^2, 0, 1/h^2), resp. (1/h^2, 0, 1/h^2, 0, 0, 1/h^2).
+int metrics_iso_to_aniso2d(dense1D<double, 8> const& sizes, dense2D<double>& metrics);
+int metrics_iso_to_aniso3d(dense1D<double, 8> const& sizes, dense2D<double>& metrics);
+
+// Brings the sizes of a metric along its eigenvectors into [hmin, hmax],
+// directions kept. Returns 0.
+int bound_metric(symmetric_fixed<double, 2>& metric, double hmin, double hmax);
+int bound_metric(symmetric_fixed<double, 3>& metric, double hmin, double hmax);
+// Clamps every size into [hmin, hmax]. Returns 0.
+int bound_metrics(dense1D<double, 8>& sizes, double hmin, double hmax);
+
+// Intersection of two metrics: in every direction the smaller size. A zero
+// metric (infinite sizes) is neutral.
+bool minimum_metric(symmetric_fixed<double, 2> const& a, symmetric_fixed<double, 2> const& b,
+                    symmetric_fixed<double, 2>& out);
+bool minimum_metric(symmetric_fixed<double, 3> const& a, symmetric_fixed<double, 3> const& b,
+                    symmetric_fixed<double, 3>& out);
+
+// Limits the growth of a size field along edges: afterwards, across every
+// edge of length L from a to b, h_b <= h_a + g * L (metrics: in every
+// direction). Sizes only ever shrink. Returns 0, or non-zero without memory.
+int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
+                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes,
+                            bool relative, int mode, double gradation, dense2D<double>& metrics);
+int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
+                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes,
+                            bool relative, int mode, double gradation, dense1D<double, 8>& sizes);
+
+// Edge neighbour table, one column per edge: row 0 an edge sharing the edge's
+// second node, row 1 an edge sharing its first node, 4294967295 for none;
+// where more than two edges meet, the lowest-numbered other edge. Returns 0,
+// or non-zero when the table cannot be allocated.
+int get_neighbors(dense2D<unsigned int> const& connectivity, element_type type, bool unused,
+                  dense2D<unsigned int>& neighbors);
+
+}  // namespace cellkit
+}  // namespace zarn

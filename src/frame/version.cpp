@@ -1,0 +1,18 @@
+#include <linegen/linegen.h>
+
+namespace zarn {
+namespace linegen {
+
+char const* version() {
+  static constexpr char text[] = "4.9.0.0";  // constant data: one pointer for every call
+  return text;
+}
+
+}  // namespace linegen
+}  // namespace zarn
+
+#if defined(_WIN32)
+#include <windows.h>
+// The loader's entry: nothing to set up or tear down.
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+#endif

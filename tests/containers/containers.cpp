@@ -1,0 +1,193 @@
+#include <zarn/containers.h>
+
+#include "test_support.h"
+
+using zarn::dense1D;
+using zarn::dense2D;
+using testing_support::to_vector;
+
+TEST(Dense1D, ConstructorsAndAccess) {
+  dense1D<double> empty;
+  EXPECT_TRUE(empty.empty());
+  EXPECT_EQ(empty.capacity(), 0u);
+  dense1D<double> zeros(3);
+  EXPECT_EQ(to_vector(zeros), (std::vector<double>{0, 0, 0}));
+  dense1D<unsigned int> filled(2, 7u);
+  EXPECT_EQ(to_vector(filled), (std::vector<unsigned int>{7, 7}));
+  dense1D<double> listed{1.5, 2.5};
+  EXPECT_EQ(listed.size(), 2u);
+  EXPECT_EQ(listed[1], 2.5);
+}
+
+TEST(Dense1D, CopiesShareAndDeepCopyDoesNot) {
+  dense1D<double> a{1, 2, 3};
+  dense1D<double> b(a);
+  b[0] = 9;
+  EXPECT_EQ(a[0], 9);
+  EXPECT_EQ(a.use_count(), 2u);
+  dense1D<double> c;
+  ASSERT_TRUE(c.copy(a));
+  c[1] = -1;
+  EXPECT_EQ(a[1], 2);
+  a = a;  // self-assignment keeps the storage alive
+  EXPECT_EQ(a[2], 3);
+  a.shallow_copy(a);
+  EXPECT_EQ(a.use_count(), 2u);
+}
+
+TEST(Dense1D, GrowthKeepsContentsAndIsGeometric) {
+  dense1D<unsigned int> v;
+  std::size_t reallocations = 0, last_cap = 0;
+  for (unsigned int i = 0; i < 10000; ++i) {
+    ASSERT_TRUE(v.push_back(i));
+    if (v.capacity() != last_cap) ++reallocations, last_cap = v.capacity();
+  }
+  EXPECT_LT(reallocations, 20u);
+  for (unsigned int i = 0; i < 10000; ++i) ASSERT_EQ(v[i], i);
+  ASSERT_TRUE(v.push_back_n(5u, 3));
+  EXPECT_EQ(v.size(), 10003u);
+  EXPECT_EQ(v[10002], 5u);
+  v.pop_back();
+  EXPECT_EQ(v.size(), 10002u);
+  const std::size_t cap = v.capacity();
+  v.clear();
+  EXPECT_EQ(v.size(), 0u);
+  EXPECT_EQ(v.capacity(), cap);
+}
+
+TEST(Dense1D, PushBackOfOwnEntryDuringGrowth) {
+  dense1D<double> v{1, 2, 3, 4};
+  ASSERT_EQ(v.capacity(), 4u);
+  ASSERT_TRUE(v.push_back(v[0]));
+  EXPECT_EQ(v[4], 1);
+}
+
+TEST(Dense1D, ReserveAndResize) {
+  dense1D<double> v{1, 2};
+  ASSERT_TRUE(v.reserve(100));
+  EXPECT_GE(v.capacity(), 100u);
+  EXPECT_EQ(to_vector(v), (std::vector<double>{1, 2}));
+  ASSERT_TRUE(v.resize(4, 8.0));
+  EXPECT_EQ(to_vector(v), (std::vector<double>{1, 2, 8, 8}));
+  ASSERT_TRUE(v.resize(1));
+  EXPECT_EQ(to_vector(v), (std::vector<double>{1}));
+  EXPECT_FALSE(v.reserve(static_cast<std::size_t>(-1) / 4));
+  EXPECT_FALSE(v.resize(static_cast<std::size_t>(-1) / 2));
+  EXPECT_EQ(to_vector(v), (std::vector<double>{1}));
+}
+
+TEST(Dense1D, SubVectorSharesStorageAndOutlivesParent) {
+  dense1D<double> view;
+  {
+    dense1D<double> parent{0, 1, 2, 3, 4};
+    view = parent.sub_vector(1, 3);
+    EXPECT_EQ(to_vector(view), (std::vector<double>{1, 2, 3}));
+    view[0] = 10;
+    EXPECT_EQ(parent[1], 10);
+    EXPECT_EQ(view.capacity(), 4u);
+  }
+  EXPECT_EQ(to_vector(view), (std::vector<double>{10, 2, 3}));
+}
+
+TEST(Dense2D, ShapeAndColumnMajorLayout) {
+  dense2D<double> m(2, 3);
+  EXPECT_EQ(m.rows(), 2u);
+  EXPECT_EQ(m.cols(), 3u);
+  EXPECT_EQ(m.ld(), 2u);
+  m(1, 2) = 5;
+  EXPECT_EQ(m.data()[2 * m.ld() + 1], 5);
+  dense2D<unsigned int> f(3, 2, 4u);
+  EXPECT_EQ(f(2, 1), 4u);
+  dense2D<double> e;
+  EXPECT_TRUE(e.empty());
+  EXPECT_EQ(e.size(), 0u);
+}
+
+TEST(Dense2D, ResizeKeepsPositionsWhenRowsGrow) {
+  dense2D<double> m(2, 2);
+  m(0, 0) = 1, m(1, 0) = 2, m(0, 1) = 3, m(1, 1) = 4;
+  ASSERT_TRUE(m.resize(3, 3, -1.0));
+  EXPECT_EQ(m(0, 0), 1);
+  EXPECT_EQ(m(1, 0), 2);
+  EXPECT_EQ(m(0, 1), 3);
+  EXPECT_EQ(m(1, 1), 4);
+  EXPECT_EQ(m(2, 0), -1);
+  EXPECT_EQ(m(2, 1), -1);
+  EXPECT_EQ(m(0, 2), -1);
+  ASSERT_TRUE(m.resize(1, 2));
+  EXPECT_EQ(m(0, 1), 3);
+  ASSERT_TRUE(m.resize(2, 2, 0.5));
+  EXPECT_EQ(m(0, 1), 3);
+  EXPECT_EQ(m(1, 1), 0.5);
+}
+
+TEST(Dense2D, ColumnGrowthKeepsContentsAndReserveHolds) {
+  dense2D<unsigned int> m;
+  ASSERT_TRUE(m.reserve(2, 10));
+  EXPECT_GE(m.capacity(), 20u);
+  for (unsigned int j = 0; j < 1000; ++j) {
+    ASSERT_TRUE(m.resize(2, j + 1));
+    m(0, j) = j;
+    m(1, j) = 2 * j;
+  }
+  for (unsigned int j = 0; j < 1000; ++j) ASSERT_EQ(m(1, j), 2 * j);
+  m.clear();
+  EXPECT_EQ(m.rows(), 0u);
+  EXPECT_EQ(m.cols(), 0u);
+  EXPECT_GE(m.capacity(), 2000u);
+  EXPECT_FALSE(m.resize(1u << 20, 1u << 30));
+}
+
+TEST(Dense2D, EmptyMatrixTakesAnyRowCount) {
+  dense2D<double> m(3, 0);
+  EXPECT_TRUE(m.empty());
+  ASSERT_TRUE(m.resize(2, 1, 7.0));
+  EXPECT_EQ(m.rows(), 2u);
+  EXPECT_EQ(m.ld(), 2u);
+  EXPECT_EQ(m(1, 0), 7);
+}
+
+TEST(Dense2D, SubMatrixViewsAndCopies) {
+  dense2D<double> view;
+  dense2D<double> deep;
+  {
+    dense2D<double> m(3, 4);
+    for (std::size_t j = 0; j < 4; ++j)
+      for (std::size_t i = 0; i < 3; ++i) m(i, j) = 10.0 * i + j;
+    view = m.sub_matrix(1, 1, 2, 2);
+    EXPECT_EQ(view.ld(), 3u);
+    EXPECT_EQ(view(0, 0), 11);
+    EXPECT_EQ(view(1, 1), 22);
+    view(0, 1) = -5;
+    EXPECT_EQ(m(1, 2), -5);
+    ASSERT_TRUE(deep.copy(view));
+    EXPECT_EQ(deep.ld(), 2u);
+    dense2D<double> shallow(m);
+    EXPECT_EQ(shallow.use_count(), 3u);
+    shallow = shallow;
+    EXPECT_EQ(shallow(2, 3), 23);
+  }
+  EXPECT_EQ(view(1, 0), 21);
+  EXPECT_TRUE(testing_support::same_matrix(deep, view));
+  ASSERT_TRUE(view.resize(2, 3, 1.0));  // leaves the shared storage for storage of its own
+  EXPECT_EQ(view(1, 1), 22);
+  EXPECT_EQ(view(0, 2), 1);
+}
+
+TEST(FixedValues, VectorAndSymmetricPackedOrder) {
+  zarn::vector_fixed<double, 3> p(1, 2, 3);
+  EXPECT_EQ(p[2], 3);
+  zarn::vector_fixed<double, 2> z;
+  EXPECT_EQ(z[0], 0);
+  zarn::symmetric_fixed<double, 3> m(1, 2, 3, 4, 5, 6);
+  EXPECT_EQ(m(0, 0), 1);
+  EXPECT_EQ(m(0, 1), 2);
+  EXPECT_EQ(m(1, 0), 2);
+  EXPECT_EQ(m(1, 1), 3);
+  EXPECT_EQ(m(0, 2), 4);
+  EXPECT_EQ(m(2, 1), 5);
+  EXPECT_EQ(m(2, 2), 6);
+  zarn::symmetric_fixed<double, 2> s(1, 2, 3);
+  EXPECT_EQ(s(1, 0), 2);
+  EXPECT_EQ(s[2], 3);
+}
