@@ -1,0 +1,115 @@
+// Identifier and metric checks, isotropic metrics and the edge neighbour table.
+#include <cellkit/cellkit.h>
+#include <test_support.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+using namespace zarn;
+using testing_support::ids;
+using testing_support::values;
+
+constexpr unsigned int none = 4294967295u;
+const double inf = std::numeric_limits<double>::infinity();
+const double nan = std::numeric_limits<double>::quiet_NaN();
+
+dense2D<unsigned int> edges(std::initializer_list<std::initializer_list<unsigned int>> cols) {
+  const std::size_t rows = cols.size() == 0 ? 2 : cols.begin()->size();
+  dense2D<unsigned int> m(rows, cols.size());
+  std::size_t j = 0;
+  for (const auto& c : cols) {
+    std::size_t i = 0;
+    for (unsigned int v : c) m(i++, j) = v;
+    ++j;
+  }
+  return m;
+}
+
+TEST(CheckIDs, ConnectivityShapeAndEveryRowBounded) {
+  EXPECT_TRUE(cellkit::check_IDs(edges({{0, 1}, {1, 2}}), cellkit::edge, 3));
+  EXPECT_FALSE(cellkit::check_IDs(edges({{0, 1}, {1, 3}}), cellkit::edge, 3));
+  // The middle node of a 3-node edge is checked as well.
+  EXPECT_FALSE(cellkit::check_IDs(edges({{0, 1, 7}}), cellkit::edge, 3));
+  EXPECT_TRUE(cellkit::check_IDs(edges({{0, 1, 2}}), cellkit::edge, 3));
+  // One row cannot hold edges, unless there are no columns at all.
+  EXPECT_FALSE(cellkit::check_IDs(dense2D<unsigned int>(1, 2, 0u), cellkit::edge, 3));
+  EXPECT_TRUE(cellkit::check_IDs(dense2D<unsigned int>(), cellkit::edge, 0));
+  EXPECT_TRUE(cellkit::check_IDs(dense2D<unsigned int>(1, 0), cellkit::edge, 0));
+  // No bound: the largest identifier is still excluded.
+  EXPECT_TRUE(cellkit::check_IDs(edges({{0, none - 1}}), cellkit::edge, none));
+  EXPECT_FALSE(cellkit::check_IDs(edges({{0, none}}), cellkit::edge, none));
+}
+
+TEST(CheckIDs, IndexList) {
+  EXPECT_TRUE(cellkit::check_IDs(ids({}), 0));
+  EXPECT_TRUE(cellkit::check_IDs(ids({0, 4, 2}), 5));
+  EXPECT_FALSE(cellkit::check_IDs(ids({0, 5, 2}), 5));
+  EXPECT_FALSE(cellkit::check_IDs(ids({0}), 0));
+}
+
+TEST(AreValidMetrics, SizesFiniteAndPositive) {
+  EXPECT_TRUE(cellkit::are_valid_metrics(values({1.0, 1e-300, 1e300})));
+  EXPECT_TRUE(cellkit::are_valid_metrics(values({})));
+  for (double bad : {0.0, -1.0, inf, nan})
+    EXPECT_FALSE(cellkit::are_valid_metrics(values({1.0, bad}))) << bad;
+}
+
+TEST(AreValidMetrics, MetricsPositiveDefinite) {
+  // 2D packed (m00, m01, m11).
+  EXPECT_TRUE(cellkit::are_valid_metrics(testing_support::points({{1, 0, 1}, {4, 1.9, 1}})));
+  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{1, 0, 1}, {4, 2, 1}})));  // singular
+  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{-1, 0, -1}})));
+  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{1, 0, inf}})));
+  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{1, nan, 1}})));
+  // Extreme but valid scales must not overflow or underflow the minors.
+  EXPECT_TRUE(cellkit::are_valid_metrics(testing_support::points({{1e300, 0, 1e300}, {1e200, 0, 1e-200}})));
+  // 3D packed (m00, m01, m11, m02, m12, m22): each leading minor matters.
+  EXPECT_TRUE(cellkit::are_valid_metrics(testing_support::points({{2, -1, 2, 0, -1, 2}})));
+  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{1, 1, 1, 0, 0, 1}})));  // 2nd minor 0
+  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{1, 0.9, 1, 0.9, -0.9, 1}})));  // det < 0
+  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{1, 0, 1, 0, 0, 0}})));
+  // Row count: 3 or 6 only.
+  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{1, 0, 1, 1}})));
+  EXPECT_FALSE(cellkit::are_valid_metrics(dense2D<double>()));
+  EXPECT_TRUE(cellkit::are_valid_metrics(dense2D<double>(6, 0)));
+}
+
+TEST(MetricsIsoToAniso, ColumnsBecomeIsotropic) {
+  dense2D<double> m2(3, 2, 0.0);
+  EXPECT_EQ(cellkit::metrics_iso_to_aniso2d(values({2.0, 0.5}), m2), 0);
+  EXPECT_TRUE(testing_support::same_matrix(m2, testing_support::points({{0.25, 0, 0.25}, {4, 0, 4}})));
+  dense2D<double> m3(6, 1, 7.0);
+  EXPECT_EQ(cellkit::metrics_iso_to_aniso3d(values({0.5}), m3), 0);
+  EXPECT_TRUE(testing_support::same_matrix(m3, testing_support::points({{4, 0, 4, 0, 0, 4}})));
+  // A matrix of the wrong shape is left alone.
+  dense2D<double> small(3, 1, 7.0);
+  EXPECT_NE(cellkit::metrics_iso_to_aniso2d(values({1.0, 1.0}), small), 0);
+  EXPECT_EQ(small(0, 0), 7.0);
+}
+
+TEST(GetNeighbors, ChainBranchAndFreeEnds) {
+  dense2D<unsigned int> table;
+  // A chain 0-1-2-3 with edge 1 reversed: neighbours are found whichever end
+  // of the other edge is shared.
+  ASSERT_EQ(cellkit::get_neighbors(edges({{0, 1}, {2, 1}, {2, 3}}), cellkit::edge, false, table), 0);
+  EXPECT_TRUE(testing_support::same_matrix(table, edges({{1, none}, {0, 2}, {none, 1}})));
+  // Three edges meeting at node 1: the lowest-numbered other edge is taken.
+  ASSERT_EQ(cellkit::get_neighbors(edges({{3, 1}, {1, 2}, {4, 1}, {1, 5}}), cellkit::edge, false, table), 0);
+  EXPECT_TRUE(testing_support::same_matrix(table, edges({{1, none}, {none, 0}, {0, none}, {none, 0}})));
+  // A 3-node edge: only the two ends count; a loop edge (a, a).
+  ASSERT_EQ(cellkit::get_neighbors(edges({{0, 1, 9}, {1, 1, 9}}), cellkit::edge, false, table), 0);
+  EXPECT_TRUE(testing_support::same_matrix(table, edges({{1, none}, {0, 0}})));
+  // The table is replaced, not appended to; no edges give an empty table.
+  ASSERT_EQ(cellkit::get_neighbors(dense2D<unsigned int>(2, 0), cellkit::edge, false, table), 0);
+  EXPECT_EQ(table.cols(), 0u);
+}
+
+TEST(GetNeighbors, RejectsWhatItCannotTabulate) {
+  dense2D<unsigned int> table = edges({{5, 6}});
+  EXPECT_NE(cellkit::get_neighbors(dense2D<unsigned int>(1, 3, 0u), cellkit::edge, false, table), 0);
+  EXPECT_TRUE(testing_support::same_matrix(table, edges({{5, 6}})));
+}
+
+}  // namespace
