@@ -1,0 +1,95 @@
+#include <linegen/linegen.h>
+#include <cfloat>
+#include <cmath>
+#include <cstddef>
+
+namespace zarn {
+namespace linegen {
+
+int normals(const dense2D<double>& coords, const dense2D<unsigned int>& connectivity, double p,
+            bool normalize, dense2D<double>& normals) {
+  normals.clear();
+  if (coords.empty() || connectivity.empty()) return 0;
+  if (coords.rows() != 2) return -1;
+  if (connectivity.rows() < 2) return -2;
+  const std::size_t nodes = coords.cols();
+  const std::size_t edges = connectivity.cols();
+  // The end nodes index both coords and the output: check them all before
+  // anything is written.
+  for (std::size_t e = 0; e < edges; ++e)
+    if (connectivity(0, e) >= nodes || connectivity(1, e) >= nodes) return -2;
+
+  dense1D<double, 8> weight;
+  if (!weight.resize(nodes, 0.0)) return -199;
+  if (!normals.resize(2, nodes, 0.0)) {
+    normals.clear();
+    return -199;
+  }
+  const bool longest = p == DBL_MAX;
+  const bool shortest = p == -DBL_MAX;
+  const bool powered = -DBL_MAX < p && p < DBL_MAX;
+  double* W = weight.data();
+
+  for (std::size_t e = 0; e < edges; ++e) {
+    const unsigned int ends[2] = {connectivity(0, e), connectivity(1, e)};
+    const double* a = coords.col(ends[0]);
+    const double* b = coords.col(ends[1]);
+    double dx = b[0] - a[0];
+    double dy = b[1] - a[1];
+    const double sq = dx * dx + dy * dy;
+    if (sq == 0.0) continue;  // a point has no normal
+    double L = 1.0;
+    if (sq != 1.0) {
+      L = std::sqrt(sq);
+      const double inv = 1.0 / L;
+      dx *= inv;
+      dy *= inv;
+    }
+    // The edge direction turned a quarter turn counter-clockwise.
+    const double nx = -dy;
+    const double ny = dx;
+    const double w = powered ? std::pow(L, p) : 1.0;
+    for (unsigned int k : ends) {
+      double* out = normals.col(k);
+      if (longest) {
+        if (L > W[k]) {
+          W[k] = L;
+          out[0] = nx;
+          out[1] = ny;
+        }
+      } else if (shortest) {
+        if (L < W[k] || W[k] == 0.0) {
+          W[k] = L;
+          out[0] = nx;
+          out[1] = ny;
+        }
+      } else {
+        W[k] += w;
+        out[0] += w * nx;
+        out[1] += w * ny;
+      }
+    }
+  }
+  // The longest or shortest edge's normal is already of unit length.
+  if (longest || shortest) return 0;
+
+  for (std::size_t k = 0; k < nodes; ++k) {
+    double* out = normals.col(k);
+    if (W[k] != 0.0) {
+      out[0] /= W[k];
+      out[1] /= W[k];
+    }
+    if (normalize) {
+      const double sq = out[0] * out[0] + out[1] * out[1];
+      if (sq != 0.0 && sq != 1.0) {
+        const double len = std::sqrt(sq);
+        out[0] /= len;
+        out[1] /= len;
+      }
+    }
+  }
+  return 0;
+}
+
+}  // namespace linegen
+}  // namespace zarn
