@@ -1,0 +1,272 @@
+#include "spline/spline_sampling.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+
+#include "extrude/append_node.h"
+#include "progression/progression.h"
+
+namespace zarn {
+namespace linegen {
+
+namespace {
+
+using detail::dot;
+
+// Cross products: a scalar (one component) in the plane, a vector in space.
+template <int D>
+using cross_vector = vector_fixed<double, D == 2 ? 1 : 3>;
+
+inline cross_vector<2> cross(const vector_fixed<double, 2>& u, const vector_fixed<double, 2>& v) {
+  cross_vector<2> w;
+  w[0] = u[0] * v[1] - u[1] * v[0];
+  return w;
+}
+inline cross_vector<3> cross(const vector_fixed<double, 3>& u, const vector_fixed<double, 3>& v) {
+  return cross_vector<3>(u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]);
+}
+
+template <int D>
+double cross_norm2(const vector_fixed<double, D>& u, const vector_fixed<double, D>& v) {
+  const auto w = cross(u, v);
+  return dot(w, w);
+}
+
+template <int D>
+vector_fixed<double, D> column(const dense2D<double>& coords, unsigned int id) {
+  vector_fixed<double, D> p;
+  const double* x = coords.col(id);
+  for (int c = 0; c < D; ++c) p[c] = x[c];
+  return p;
+}
+
+template <int D>
+double speed(const spline_segment<D>& seg, double t) {
+  vector_fixed<double, D> d;
+  for (int c = 0; c < D; ++c) d[c] = seg.a1[c] + 2.0 * seg.a2[c] * t + 3.0 * seg.a3[c] * t * t;
+  return std::sqrt(dot(d, d));
+}
+
+// Arc length of a segment by the 4-point Gauss-Legendre rule mapped to
+// [0, 1]; it only sets the sample count, so a few digits are plenty.
+template <int D>
+double arc_length(const spline_segment<D>& seg) {
+  constexpr double x[4] = {-0.8611363115940526, -0.3399810435848563, 0.3399810435848563, 0.8611363115940526};
+  constexpr double w[4] = {0.3478548451374538, 0.6521451548625461, 0.6521451548625461, 0.3478548451374538};
+  double sum = 0.0;
+  for (int i = 0; i < 4; ++i) sum += w[i] * speed(seg, (x[i] + 1.0) / 2.0);
+  return 0.5 * sum;
+}
+
+// Sub-intervals of one segment, or false when their count is not a number or
+// exceeds `limit`. A segment without a finite target size keeps the coarse
+// sampling t = 0, 1/2.
+template <int D>
+bool sample_count(const spline_segment<D>& seg, double tolerance, double floor, std::uint64_t limit,
+                  std::uint64_t& m) {
+  const double S = arc_length(seg);
+  double h = DBL_MAX;
+  if (tolerance != DBL_MAX)
+    for (double t : {0.0, 0.25, 0.5, 0.75, 1.0})
+      h = std::fmin(h, chordal_size(spline_curvature(seg, t), tolerance));
+  h = std::fmax(floor, h);
+  m = 2;
+  if (h >= DBL_MAX) return true;
+  // ceil(S / h) is huge for a tiny tolerance without a floor and NaN for
+  // coordinates that are not finite: it is range-checked before it becomes
+  // an integer. A point-like segment (S = 0) needs no more than two.
+  const double q = S == 0.0 ? 0.0 : std::ceil(S / h);
+  if (!(q <= static_cast<double>(limit))) return false;
+  if (q > 2.0) m = static_cast<std::uint64_t>(q);
+  return true;
+}
+
+}  // namespace
+
+double chordal_size(double kappa, double delta) {
+  if (kappa > 0.0) {
+    const double c = delta >= 0.0 ? kappa * delta : -delta;  // sagitta / radius
+    if (c < 1.0) return std::sqrt(4.0 * c * (2.0 - c)) / kappa;
+  }
+  return DBL_MAX;
+}
+
+template <int D>
+double spline_curvature(const spline_segment<D>& seg, double t) {
+  vector_fixed<double, D> d;
+  for (int c = 0; c < D; ++c) d[c] = seg.a1[c] + 2.0 * seg.a2[c] * t + 3.0 * seg.a3[c] * t * t;
+  // w = P' x P'' / 2, expanded in the coefficients.
+  const auto c12 = cross(seg.a1, seg.a2), c13 = cross(seg.a1, seg.a3), c23 = cross(seg.a2, seg.a3);
+  cross_vector<D> w;
+  for (std::size_t c = 0; c < w.size(); ++c) w[c] = c12[c] + 3.0 * t * c13[c] + 3.0 * t * t * c23[c];
+  const double speed2 = dot(d, d);
+  const double speed = std::sqrt(speed2);
+  if (speed == 0.0) return DBL_MAX;
+  return 2.0 * std::sqrt(dot(w, w)) / (speed * speed2);
+}
+
+template <int D>
+bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices, double tolerance,
+                   double floor, dense2D<double>& samples, dense1D<double, 8>& sample_params,
+                   dense1D<double, 8>& node_params, dense1D<unsigned int, 8>& node_positions,
+                   double& max_deviation, double& length) {
+  samples.clear();
+  sample_params.clear();
+  node_params.clear();
+  node_positions.clear();
+  const std::size_t N = indices.size();
+  const std::size_t segments = N - 3;
+
+  // First pass: the sub-interval count of every segment, so that the whole
+  // sampling is range-checked and reserved before a sample is written. The
+  // samples are numbered by 32-bit identifiers downstream.
+  dense1D<unsigned int, 8> counts;
+  if (!counts.resize(segments)) return false;
+  std::uint64_t total = 1;
+  for (std::size_t k = 0; k < segments; ++k) {
+    spline_segment<D> seg;
+    spline_coefficients(coords, indices[k], indices[k + 1], indices[k + 2], indices[k + 3], seg);
+    std::uint64_t m = 0;
+    if (!sample_count(seg, tolerance, floor, max_node_count - total, m)) return false;
+    total += m;
+    counts[k] = static_cast<unsigned int>(m);
+  }
+  if (!samples.reserve(D, total) || !sample_params.reserve(total) || !node_params.reserve(N - 2) ||
+      !node_positions.reserve(N - 2))
+    return false;
+
+  // Second pass: the samples, with chord-length parameters.
+  double s = 0.0;
+  double deviation2 = 0.0;
+  for (std::size_t k = 0; k < segments; ++k) {
+    spline_segment<D> seg;
+    spline_coefficients(coords, indices[k], indices[k + 1], indices[k + 2], indices[k + 3], seg);
+    const unsigned int m = counts[k];
+    // |P'(0)|: the chord's length when the start tangent is constrained or
+    // the piece is straight.
+    const double ell = std::sqrt(dot(seg.a1, seg.a1));
+    vector_fixed<double, D> chord;
+    for (int c = 0; c < D; ++c) chord[c] = seg.a1[c] + seg.a2[c] + seg.a3[c];
+    const double chord2 = dot(chord, chord);
+
+    node_params.push_back(s);
+    sample_params.push_back(s);
+    node_positions.push_back(static_cast<unsigned int>(samples.cols()));
+    if (!append_node(seg.a0, samples)) return false;
+    const double step = 1.0 / m;
+    for (unsigned int j = 1; j < m; ++j) {
+      const double t = j * step;
+      sample_params.push_back(s + ell * t);
+      vector_fixed<double, D> q, p;
+      for (int c = 0; c < D; ++c) q[c] = ((seg.a3[c] * t + seg.a2[c]) * t + seg.a1[c]) * t;
+      // Squared distance from the chord line; NaN for a point-like segment,
+      // which the comparison skips.
+      const double d2 = cross_norm2(q, chord) / chord2;
+      if (d2 > deviation2) deviation2 = d2;
+      for (int c = 0; c < D; ++c) p[c] = seg.a0[c] + q[c];
+      if (!append_node(p, samples)) return false;
+    }
+    s += ell;
+  }
+  max_deviation = std::sqrt(deviation2);
+  node_positions.push_back(static_cast<unsigned int>(samples.cols()));
+  if (!append_node(column<D>(coords, indices[N - 2]), samples)) return false;
+
+  if (s > 0.0) {
+    const double inv = 1.0 / s;
+    for (double& u : sample_params) u *= inv;
+    for (double& u : node_params) u *= inv;
+  }
+  sample_params.push_back(1.0);
+  node_params.push_back(1.0);
+  length = s;
+  return true;
+}
+
+template <int D>
+bool spline_turning_nodes(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+                          dense1D<unsigned int, 8>& nodes, dense1D<double, 8>& params) {
+  nodes.clear();
+  params.clear();
+  const std::size_t N = indices.size();
+  if (!nodes.reserve(N) || !params.reserve(N)) return false;
+  nodes.push_back(indices[0]);
+  nodes.push_back(indices[1]);
+  params.push_back(0.0);
+  params.push_back(0.0);
+  auto edge = [&](std::size_t k) {
+    vector_fixed<double, D> e;
+    const double* a = coords.col(indices[k]);
+    const double* b = coords.col(indices[k + 1]);
+    for (int c = 0; c < D; ++c) e[c] = b[c] - a[c];
+    return e;
+  };
+  vector_fixed<double, D> previous = edge(0);
+  double r = 0.0;
+  for (std::size_t k = 1; k + 2 < N; ++k) {
+    const vector_fixed<double, D> e = edge(k);
+    if (k > 1 && cross_norm2(previous, e) > 1e-24 * dot(previous, previous)) {
+      nodes.push_back(indices[k]);
+      params.push_back(r);
+    }
+    r += std::sqrt(dot(e, e));
+    previous = e;
+  }
+  if (r > 0.0) {
+    const double inv = 1.0 / r;
+    for (double& u : params) u *= inv;
+  }
+  nodes.push_back(indices[N - 2]);
+  nodes.push_back(indices[N - 1]);
+  params.push_back(1.0);
+  params.push_back(1.0);
+  return true;
+}
+
+template <int D>
+bool spline_node_sizes(const dense2D<double>& coords, const dense1D<unsigned int, 8>& nodes, double delta,
+                       dense1D<double, 8>& sizes) {
+  sizes.clear();
+  const std::size_t NR = nodes.size();
+  if (!sizes.reserve(NR)) return false;
+  double weight = 0.0;     // squared chord of the previous segment
+  double kappa_end = 0.0;  // curvature at the end of the previous segment
+  for (std::size_t k = 0; k + 3 < NR; ++k) {
+    spline_segment<D> seg;
+    spline_coefficients(coords, nodes[k], nodes[k + 1], nodes[k + 2], nodes[k + 3], seg);
+    const double kappa_start = spline_curvature(seg, 0.0);
+    // The two sides of a node can disagree (each is scaled to its own
+    // chord): the longer segment weighs more.
+    const double kappa = (weight * kappa_end + seg.L2 * kappa_start) / (weight + seg.L2);
+    const double h = chordal_size(kappa, delta);
+    sizes.push_back(h);
+    if (k == 0) sizes.push_back(h);  // stands for entry 0 too
+    weight = seg.L2;
+    kappa_end = spline_curvature(seg, 1.0);
+  }
+  const double h = chordal_size(kappa_end, delta);
+  sizes.push_back(h);
+  sizes.push_back(h);
+  return true;
+}
+
+template double spline_curvature<2>(const spline_segment<2>&, double);
+template double spline_curvature<3>(const spline_segment<3>&, double);
+template bool sample_spline<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&, double, double,
+                               dense2D<double>&, dense1D<double, 8>&, dense1D<double, 8>&,
+                               dense1D<unsigned int, 8>&, double&, double&);
+template bool sample_spline<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&, double, double,
+                               dense2D<double>&, dense1D<double, 8>&, dense1D<double, 8>&,
+                               dense1D<unsigned int, 8>&, double&, double&);
+template bool spline_turning_nodes<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                      dense1D<unsigned int, 8>&, dense1D<double, 8>&);
+template bool spline_turning_nodes<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                      dense1D<unsigned int, 8>&, dense1D<double, 8>&);
+template bool spline_node_sizes<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&, double,
+                                   dense1D<double, 8>&);
+template bool spline_node_sizes<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&, double,
+                                   dense1D<double, 8>&);
+
+}  // namespace linegen
+}  // namespace zarn
