@@ -1,0 +1,76 @@
+// Helpers of the extrusion tests.
+#pragma once
+
+#include <test_support.h>
+
+#include <cmath>
+#include <limits>
+
+namespace extrude_checks {
+
+using zarn::dense1D;
+using zarn::dense2D;
+using zarn::vector_fixed;
+
+constexpr unsigned int max_u32 = 4294967295u;
+const double inf = std::numeric_limits<double>::infinity();
+const double not_a_number = std::numeric_limits<double>::quiet_NaN();
+
+// A point of D components from the first D of (x, y, z).
+template <int D>
+vector_fixed<double, D> vec(double x, double y, double z = 0.0) {
+  vector_fixed<double, D> v;
+  const double c[3] = {x, y, z};
+  for (int i = 0; i < D; ++i) v[i] = c[i];
+  return v;
+}
+
+// Runs `call` on coords and indices and checks that it returns `code` and
+// leaves both exactly as they were (shape and every entry).
+template <class Call>
+::testing::AssertionResult fails_untouched(dense2D<double>& coords, dense1D<unsigned int, 8>& indices,
+                                           int code, Call call) {
+  dense2D<double> coords_before;
+  dense1D<unsigned int, 8> indices_before;
+  coords_before.copy(coords);
+  indices_before.copy(indices);
+  const int status = call(coords, indices);
+  if (status != code) return ::testing::AssertionFailure() << "status " << status << ", expected " << code;
+  if (auto same = testing_support::same_matrix(coords, coords_before); !same) return same << " (coords)";
+  if (auto same = testing_support::same_vector(indices, indices_before); !same) return same << " (indices)";
+  return ::testing::AssertionSuccess();
+}
+
+// A D-row matrix holding the given nodes, and an index list holding a
+// marker entry that must survive every call.
+template <int D>
+dense2D<double> nodes(std::initializer_list<vector_fixed<double, D>> pts) {
+  dense2D<double> m(D, pts.size());
+  std::size_t j = 0;
+  for (const auto& p : pts) {
+    for (int i = 0; i < D; ++i) m(i, j) = p[i];
+    ++j;
+  }
+  return m;
+}
+
+// |column j of coords - p| relative to the scale of p.
+template <int D>
+::testing::AssertionResult node_at(const dense2D<double>& coords, std::size_t j,
+                                   const vector_fixed<double, D>& p, double tol) {
+  if (coords.rows() != D || j >= coords.cols()) return ::testing::AssertionFailure() << "no node " << j;
+  double scale = 0.0, err = 0.0;
+  for (int i = 0; i < D; ++i) {
+    scale = std::fmax(scale, std::fabs(p[i]));
+    err = std::fmax(err, std::fabs(coords(i, j) - p[i]));
+  }
+  if (err <= tol * std::fmax(scale, 1e-300)) return ::testing::AssertionSuccess();
+  ::testing::AssertionResult r = ::testing::AssertionFailure();
+  r << "node " << j << " at (";
+  for (int i = 0; i < D; ++i) r << coords(i, j) << (i + 1 < D ? ", " : ")");
+  r << ", expected (";
+  for (int i = 0; i < D; ++i) r << p[i] << (i + 1 < D ? ", " : ")");
+  return r;
+}
+
+}  // namespace extrude_checks
