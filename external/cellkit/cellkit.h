@@ -29,22 +29,38 @@ int metrics_iso_to_aniso2d(dense1D<double, 8> const& sizes, dense2D<double>& met
 int metrics_iso_to_aniso3d(dense1D<double, 8> const& sizes, dense2D<double>& metrics);
 
 // Brings the sizes of a metric along its eigenvectors into [hmin, hmax],
-// directions kept. Returns 0.
+// directions kept (hmin <= 0: no smallest size; the smallest size wins when
+// the bounds cross; a zero eigenvalue, an infinite size, comes down to hmax).
+// The metric is rewritten only when a size changes. Returns 0, or -1 with the
+// metric untouched when it cannot be decomposed (not finite).
 int bound_metric(symmetric_fixed<double, 2>& metric, double hmin, double hmax);
 int bound_metric(symmetric_fixed<double, 3>& metric, double hmin, double hmax);
-// Clamps every size into [hmin, hmax]. Returns 0.
+// Clamps every size into [hmin, hmax] (hmax first, so hmin wins when they
+// cross; a NaN size becomes hmax). Returns 0.
 int bound_metrics(dense1D<double, 8>& sizes, double hmin, double hmax);
 
-// Intersection of two metrics: in every direction the smaller size. A zero
-// metric (infinite sizes) is neutral.
+// Intersection of two metrics by simultaneous reduction: in the common basis
+// each direction keeps the larger eigenvalue (the smaller size). A zero metric
+// (infinite sizes) is neutral. Semi-definite metrics are accepted as long as
+// their sum is definite. Returns false when no common basis exists; `out` is
+// then a + b, which is never coarser than either metric.
 bool minimum_metric(symmetric_fixed<double, 2> const& a, symmetric_fixed<double, 2> const& b,
                     symmetric_fixed<double, 2>& out);
 bool minimum_metric(symmetric_fixed<double, 3> const& a, symmetric_fixed<double, 3> const& b,
                     symmetric_fixed<double, 3>& out);
 
 // Limits the growth of a size field along edges: afterwards, across every
-// edge of length L from a to b, h_b <= h_a + g * L (metrics: in every
-// direction). Sizes only ever shrink. Returns 0, or non-zero without memory.
+// edge of length L (all coordinate rows) from a to b, h_b <= h_a + g * L.
+// Metrics: each end's metric is intersected with its neighbour's metric whose
+// eigen-sizes are all grown by g * L. Sizes only ever shrink. Edges are swept
+// forward then backward until nothing changes (a chain in order settles in
+// one round; other edge sets take at most as many rounds as edges).
+// `fixed_nodes` keep their values but still bound their neighbours; edges with
+// an identifier beyond the field or the coordinates are skipped. `relative`
+// and `mode` are accepted as callers pass them (true; -1 sizes, 0 metrics) and
+// do not change the rule. Returns 0; -1 when the type is not the edge, the
+// connectivity has fewer than 2 rows, g is negative or NaN, or the metrics do
+// not have 3 or 6 rows; -199 when the fixed-node mask cannot be allocated.
 int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
                             element_type type, dense1D<unsigned int, 8> const& fixed_nodes,
                             bool relative, int mode, double gradation, dense2D<double>& metrics);

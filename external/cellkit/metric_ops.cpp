@@ -1,0 +1,296 @@
+// Metric operations of the element-utility layer: bounding of metric sizes,
+// metric intersection and the gradation bound of a size or metric field along
+// edges. The dense kernels (eigen-decompositions, generalised eigenproblem,
+// composition) are the library's shared metric algebra.
+#include <cellkit/cellkit.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <limits>
+
+#include "metric/metric_algebra.h"
+
+namespace zarn {
+namespace cellkit {
+
+namespace {
+
+using linegen::compose_metric;
+using linegen::eigen_sym;
+using linegen::gen_eigen_sym;
+
+template <int N>
+using metric = symmetric_fixed<double, N>;
+
+template <int N>
+constexpr std::size_t packed = metric<N>::packed;
+
+template <int N>
+metric<N> load(const double* column) {
+  metric<N> m;
+  for (std::size_t k = 0; k < packed<N>; ++k) m[k] = column[k];
+  return m;
+}
+
+template <int N>
+bool is_zero(const metric<N>& m) {
+  for (std::size_t k = 0; k < packed<N>; ++k)
+    if (m[k] != 0.0) return false;
+  return true;
+}
+
+// Rows of the inverse of the column basis p, one row after the other.
+bool inverse_rows(const double (&p)[4], double (&q)[4]) {
+  const double det = p[0] * p[3] - p[1] * p[2];
+  if (det == 0.0 || !std::isfinite(det)) return false;
+  q[0] = p[3] / det;
+  q[1] = -p[2] / det;
+  q[2] = -p[1] / det;
+  q[3] = p[0] / det;
+  return true;
+}
+bool inverse_rows(const double (&p)[9], double (&q)[9]) {
+  const double* c0 = p;
+  const double* c1 = p + 3;
+  const double* c2 = p + 6;
+  const double x12[3] = {c1[1] * c2[2] - c1[2] * c2[1], c1[2] * c2[0] - c1[0] * c2[2],
+                         c1[0] * c2[1] - c1[1] * c2[0]};
+  const double x20[3] = {c2[1] * c0[2] - c2[2] * c0[1], c2[2] * c0[0] - c2[0] * c0[2],
+                         c2[0] * c0[1] - c2[1] * c0[0]};
+  const double x01[3] = {c0[1] * c1[2] - c0[2] * c1[1], c0[2] * c1[0] - c0[0] * c1[2],
+                         c0[0] * c1[1] - c0[1] * c1[0]};
+  const double det = c0[0] * x12[0] + c0[1] * x12[1] + c0[2] * x12[2];
+  if (det == 0.0 || !std::isfinite(det)) return false;
+  for (int i = 0; i < 3; ++i) {
+    q[i] = x12[i] / det;
+    q[3 + i] = x20[i] / det;
+    q[6 + i] = x01[i] / det;
+  }
+  return true;
+}
+
+template <int N>
+double quadratic_form(const metric<N>& m, const double* p) {
+  double s = 0.0;
+  for (int i = 0; i < N; ++i)
+    for (int j = 0; j < N; ++j) s += p[i] * m(i, j) * p[j];
+  return s;
+}
+
+// Sizes along the eigenvectors brought into [hmin, hmax]; the lower size
+// bound wins when the bounds cross. M is rewritten only when an eigenvalue
+// changes.
+template <int N>
+int bound_one(metric<N>& m, double hmin, double hmax) {
+  double lambda[N], vectors[N * N];
+  if (!eigen_sym(m, lambda, vectors)) return -1;
+  // Eigenvalue bounds; 1 / hmax^2 underflows to 0 for an absent largest size.
+  const bool has_cap = hmin > 0.0;
+  const double lambda_hi = has_cap ? 1.0 / (hmin * hmin) : 0.0;
+  const double lambda_lo = hmax > 0.0 ? 1.0 / (hmax * hmax) : 0.0;
+  bool changed = false;
+  for (int k = 0; k < N; ++k) {
+    // An eigenvalue <= 0 is an infinite size: it comes down to hmax.
+    if (lambda[k] < lambda_lo) {
+      lambda[k] = lambda_lo;
+      changed = true;
+    }
+    if (has_cap && lambda[k] > lambda_hi) {
+      lambda[k] = lambda_hi;
+      changed = true;
+    }
+  }
+  if (changed) compose_metric(lambda, vectors, m);
+  return 0;
+}
+
+// Intersection by simultaneous reduction. The common basis is taken from the
+// pencil (A + B, A): it diagonalises A and B alike, and A + B is positive
+// definite whenever either metric is, so one semi-definite metric (a size
+// infinite in some direction) needs no special case.
+template <int N>
+bool minimum_one(const metric<N>& a, const metric<N>& b, metric<N>& out) {
+  if (is_zero(a)) {
+    out = b;
+    return true;
+  }
+  if (is_zero(b)) {
+    out = a;
+    return true;
+  }
+  metric<N> sum;
+  for (std::size_t k = 0; k < packed<N>; ++k) sum[k] = a[k] + b[k];
+  double mu[N], basis[N * N], dual[N * N];
+  if (gen_eigen_sym(sum, a, mu, basis, true) && inverse_rows(basis, dual)) {
+    double lambda[N];
+    bool finite = true;
+    for (int k = 0; k < N; ++k) {
+      lambda[k] = std::max(quadratic_form(a, basis + k * N), quadratic_form(b, basis + k * N));
+      finite = finite && std::isfinite(lambda[k]);
+    }
+    if (finite) {
+      compose_metric(lambda, dual, out);
+      return true;
+    }
+  }
+  // No common basis (both metrics share a direction of infinite size, or a
+  // metric is not usable): A + B is never larger than the smaller size of
+  // either in any direction, so it is a safe, if tighter, answer.
+  out = sum;
+  return false;
+}
+
+// Metric M_a with every eigen-size h grown to h + growth.
+template <int N>
+bool grown_metric(const metric<N>& m, double growth, metric<N>& out) {
+  double lambda[N], vectors[N * N];
+  if (!eigen_sym(m, lambda, vectors)) return false;
+  for (int k = 0; k < N; ++k) {
+    if (!(lambda[k] > 0.0)) {
+      lambda[k] = 0.0;  // infinite size stays infinite
+      continue;
+    }
+    const double h = 1.0 / std::sqrt(lambda[k]) + growth;
+    lambda[k] = 1.0 / (h * h);
+  }
+  compose_metric(lambda, vectors, out);
+  return true;
+}
+
+double edge_length(dense2D<double> const& coords, unsigned int a, unsigned int b) {
+  double s = 0.0;
+  for (std::size_t i = 0; i < coords.rows(); ++i) {
+    const double d = coords(i, b) - coords(i, a);
+    s += d * d;
+  }
+  return std::sqrt(s);
+}
+
+// Relaxes a size field along one edge, from node `from` to node `to`.
+struct size_field {
+  dense1D<double, 8>& sizes;
+  std::size_t count() const { return sizes.size(); }
+  bool relax(unsigned int from, unsigned int to, double growth) {
+    const double bound = sizes[from] + growth;
+    if (bound < sizes[to]) {
+      sizes[to] = bound;
+      return true;
+    }
+    return false;
+  }
+};
+
+template <int N>
+struct metric_field {
+  dense2D<double>& metrics;
+  std::size_t count() const { return metrics.cols(); }
+  bool relax(unsigned int from, unsigned int to, double growth) {
+    metric<N> grown, out;
+    if (!grown_metric(load<N>(metrics.col(from)), growth, grown)) return false;
+    const metric<N> current = load<N>(metrics.col(to));
+    if (!minimum_one(current, grown, out)) return false;
+    // Only a change beyond rounding counts: the intersection of a metric
+    // with a looser one reproduces it to a few units of its last place.
+    double scale = 0.0, diff = 0.0;
+    for (std::size_t k = 0; k < packed<N>; ++k) {
+      if (!std::isfinite(out[k])) return false;
+      scale = std::max(scale, std::max(std::fabs(out[k]), std::fabs(current[k])));
+      diff = std::max(diff, std::fabs(out[k] - current[k]));
+    }
+    if (!(diff > 1e-10 * scale)) return false;
+    linegen::store_metric(out, metrics.col(to));
+    return true;
+  }
+};
+
+// Sweeps the edges forward then backward, relaxing each edge both ways,
+// until nothing changes. For a chain listed in order one round settles the
+// field and a second confirms it; for other edge sets the rounds are bounded
+// by the edge count, which is enough for the sizes (each round fixes at least
+// one more edge along every shortest growth path).
+template <class Field>
+int bound_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
+                     element_type type, dense1D<unsigned int, 8> const& fixed_nodes, double gradation,
+                     Field field) {
+  if (type != edge || (connectivity.cols() > 0 && connectivity.rows() < 2)) return -1;
+  if (!(gradation >= 0.0)) return -1;
+  const std::size_t edges = connectivity.rows() < 2 ? 0 : connectivity.cols();
+  const std::size_t nodes = std::min<std::size_t>(field.count(), coords.cols());
+  if (edges == 0 || gradation == std::numeric_limits<double>::infinity()) return 0;
+
+  // Nodes listed as fixed keep their values; they still bound their neighbours.
+  dense1D<unsigned int, 8> fixed;
+  if (!fixed_nodes.empty()) {
+    if (!fixed.resize(nodes, 0u)) return -199;
+    for (unsigned int id : fixed_nodes)
+      if (id < nodes) fixed[id] = 1u;
+  }
+  auto relax = [&](std::size_t e, bool forward) {
+    const unsigned int a = connectivity(0, e), b = connectivity(1, e);
+    if (a >= nodes || b >= nodes || a == b) return false;
+    const double length = edge_length(coords, a, b);
+    if (!std::isfinite(length)) return false;
+    const double growth = gradation * length;
+    const unsigned int first = forward ? a : b, second = forward ? b : a;
+    bool changed = false;
+    if (fixed.empty() || fixed[second] == 0u) changed |= field.relax(first, second, growth);
+    if (fixed.empty() || fixed[first] == 0u) changed |= field.relax(second, first, growth);
+    return changed;
+  };
+  for (std::size_t round = 0; round <= edges; ++round) {
+    bool changed = false;
+    for (std::size_t e = 0; e < edges; ++e) changed |= relax(e, true);
+    for (std::size_t e = edges; e-- > 0;) changed |= relax(e, false);
+    if (!changed) break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int bound_metric(symmetric_fixed<double, 2>& metric, double hmin, double hmax) {
+  return bound_one(metric, hmin, hmax);
+}
+int bound_metric(symmetric_fixed<double, 3>& metric, double hmin, double hmax) {
+  return bound_one(metric, hmin, hmax);
+}
+
+int bound_metrics(dense1D<double, 8>& sizes, double hmin, double hmax) {
+  for (double& h : sizes) {
+    // A NaN size is no size at all: it takes the largest one.
+    if (!(h <= hmax)) h = hmax;
+    if (!(h >= hmin)) h = hmin;
+  }
+  return 0;
+}
+
+bool minimum_metric(symmetric_fixed<double, 2> const& a, symmetric_fixed<double, 2> const& b,
+                    symmetric_fixed<double, 2>& out) {
+  return minimum_one(a, b, out);
+}
+bool minimum_metric(symmetric_fixed<double, 3> const& a, symmetric_fixed<double, 3> const& b,
+                    symmetric_fixed<double, 3>& out) {
+  return minimum_one(a, b, out);
+}
+
+int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
+                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, bool /*relative*/,
+                            int /*mode*/, double gradation, dense2D<double>& metrics) {
+  if (metrics.rows() == 3) {
+    return bound_gradations(coords, connectivity, type, fixed_nodes, gradation, metric_field<2>{metrics});
+  }
+  if (metrics.rows() == 6) {
+    return bound_gradations(coords, connectivity, type, fixed_nodes, gradation, metric_field<3>{metrics});
+  }
+  return metrics.empty() ? 0 : -1;
+}
+
+int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
+                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, bool /*relative*/,
+                            int /*mode*/, double gradation, dense1D<double, 8>& sizes) {
+  return bound_gradations(coords, connectivity, type, fixed_nodes, gradation, size_field{sizes});
+}
+
+}  // namespace cellkit
+}  // namespace zarn
