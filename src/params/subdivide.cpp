@@ -1,0 +1,72 @@
+#include <linegen/linegen.h>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#include "progression/progression.h"
+
+namespace zarn {
+namespace linegen {
+
+int subdivide(dense1D<double, 8>& params, dense1D<double, 8>& sizes, const dense1D<unsigned int, 8>& indices,
+              bool round_up, bool force_even, unsigned int nmin, unsigned int nmax,
+              dense1D<unsigned int, 8>& new_indices) {
+  const std::size_t m = indices.size();
+  if (m < 2) return -2;
+  for (std::size_t k = 0; k < m; ++k)
+    if (indices[k] >= params.size() || indices[k] >= sizes.size()) return -2;
+  if (nmin == 0 || nmin > nmax) return -6;
+
+  // The chain's parameters, sizes and cumulative element count.
+  dense1D<double, 8> P, S, N;
+  if (!P.resize(m) || !S.resize(m) || !N.resize(m)) return -199;
+  for (std::size_t k = 0; k < m; ++k) {
+    P[k] = params[indices[k]];
+    S[k] = sizes[indices[k]];
+  }
+  N[0] = 0.0;
+  for (std::size_t k = 1; k < m; ++k)
+    N[k] = N[k - 1] + ideal_segment_count(std::fabs(P[k] - P[k - 1]), S[k - 1], S[k]);
+  const double T = N[m - 1];
+
+  // Element count: rounded (to an even count if asked), bounded, then
+  // possibly raised past nmax by round_up and force_even. 64 bits: nothing
+  // wraps when nmax is the largest count.
+  std::uint64_t n = round_count(T, force_even ? 2 : 1);
+  if (n < 1) n = 1;
+  if (n < nmin) n = nmin;
+  if (n > nmax) n = nmax;
+  if (round_up && static_cast<double>(n) < T) ++n;
+  if (force_even && n % 2 == 1) ++n;
+  const std::uint64_t created = n - 1;
+
+  // Everything appended is reserved first, so that a failure leaves every
+  // list as it was; the new identifiers must stay below 4294967295.
+  const std::size_t first_id = params.size();
+  if (!fits_node_count(first_id, created)) return -199;
+  const std::size_t c = static_cast<std::size_t>(created);
+  if (!params.reserve(params.size() + c) || !sizes.reserve(sizes.size() + c) ||
+      !new_indices.reserve(new_indices.size() + c + 2))
+    return -199;
+
+  new_indices.push_back(indices[0]);
+  // Node j stands where the cumulative count reaches j T / n. The targets
+  // grow with j, so the piece search only moves forward, and it stops at the
+  // last piece even when the counts are not finite.
+  const double step = T / static_cast<double>(n);
+  std::size_t k = 1;
+  for (std::size_t j = 1; j <= c; ++j) {
+    const double target = static_cast<double>(j) * step;
+    while (k < m - 1 && !(N[k] >= target)) ++k;
+    const double t = N[k] > N[k - 1] ? (target - N[k - 1]) / (N[k] - N[k - 1]) : 0.0;
+    const double F = progression_fraction(t, S[k - 1], S[k]);
+    params.push_back(P[k - 1] + (P[k] - P[k - 1]) * F);
+    sizes.push_back(S[k - 1] + (S[k] - S[k - 1]) * F);
+    new_indices.push_back(static_cast<unsigned int>(first_id + j - 1));
+  }
+  new_indices.push_back(indices[m - 1]);
+  return 0;
+}
+
+}  // namespace linegen
+}  // namespace zarn
