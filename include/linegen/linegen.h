@@ -165,16 +165,61 @@ LINEGEN_API int mesh_straight(dense2D<double>& coords, const dense1D<unsigned in
 // ---------------------------------------------------------------------------
 // Splines
 
+// Point P(t) of the spline segment from node i1 (t = 0) to node i2 (t = 1):
+// a cubic whose end tangents are the central differences P(i2) - P(i0) and
+// P(i3) - P(i1) scaled to the chord's length. i0 = i1 (resp. i3 = i2), or a
+// neighbour that does not lie ahead along the chord, leaves that end free: the
+// piece becomes a quadratic, or the straight chord with two free ends. A cubic
+// that would run backwards along its chord is replaced by the chord.
+// coords: 2 rows (3 for the second overload), one column per node; i0 ... i3:
+// columns; t: not checked, outside [0, 1] the same polynomial is extrapolated;
+// P: the point. Codes: 0, -1 coords rows, -2 ... -5 i0 ... i3 not below the
+// column count (P untouched on failure).
 LINEGEN_API int spline_point(const dense2D<double>& coords, unsigned int i0, unsigned int i1,
                              unsigned int i2, unsigned int i3, double t, vector_fixed<double, 2>& P);
 LINEGEN_API int spline_point(const dense2D<double>& coords, unsigned int i0, unsigned int i1,
                              unsigned int i2, unsigned int i3, double t, vector_fixed<double, 3>& P);
+// Meshes the spline through a list of nodes (the curve of spline_point) under
+// a metric at each node, a chordal tolerance and an optional gradation bound.
+// The spline is sampled densely; the metrics are interpolated along it (or,
+// with default_size > 0 and gradation > 0, the samples between nodes start
+// isotropic at default_size), capped by the chordal size of the curvature and
+// gradation-bounded; the nodes are then distributed along the samples.
+// coords: 2 or 3 rows (2 rows: plane, otherwise space); the new nodes are
+//   appended as columns C0, C0 + 1, ... (C0 the column count on entry).
+// indices: N >= 4 columns: entries 1 ... N-2 the curve's nodes, entries 0 and
+//   N-1 the neighbours shaping the end tangents. Free ends: A, A, B, ..., Z, Z;
+//   a closed curve: Z, A, B, ..., Z, A, B.
+// metrics: 3 rows (plane) or 6 rows (space), at least N columns, one per
+//   index-list entry (entries 0 and N-1 are validated, not used).
+// force_even: even element count; nmin, nmax: bounds on the element count.
+// chordal_error: largest sagitta of an element as a length (> 0), or minus a
+//   fraction of the local radius (< 0); 0, -DBL_MAX or NaN: no tolerance (each
+//   segment is then sampled at t = 0 and 1/2 only).
+// min_size: smallest size the curvature rule gives, >= 0.
+// default_size, gradation: see above; 0 < gradation < DBL_MAX bounds the
+//   growth of the sizes along the curve (h grows by at most gradation per
+//   unit length).
+// out_indices, out_params, out_metrics (appended): the chain entry 1, new
+//   nodes, entry N-2; the parameter of each in [0, 1]; the metric of each.
+// max_deviation: largest distance from the sampled spline to its segments'
+//   chords (0 on failure).
+// Codes: 0, -1 coords rows, -2 indices (N < 4 or an identifier not below the
+// column count), -3 metrics (too few, invalid, or wrong row count), -5 nmin = 0
+// or nmin > nmax, -8 min_size, -13 out_metrics holds entries with another row
+// count than metrics need, -199 no memory, or a sampling too dense for 32-bit
+// identifiers (a tiny tolerance without min_size, coordinates not finite).
+// On failure coords and the three outputs are as on entry.
 LINEGEN_API int mesh_spline(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                             const dense2D<double>& metrics, bool force_even, unsigned int nmin,
                             unsigned int nmax, double chordal_error, double min_size,
                             double default_size, double gradation,
                             dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
                             dense2D<double>& out_metrics, double& max_deviation);
+// As above with a size at each node (sizes: at least N values, finite and
+// > 0), the sizes interpolated linearly and capped by the chordal sizes;
+// out_sizes (appended): the size of each chain node. Codes as above, -3 for
+// the sizes; no -13.
 LINEGEN_API int mesh_spline(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                             const dense1D<double, 8>& sizes, bool force_even, unsigned int nmin,
                             unsigned int nmax, double chordal_error, double min_size,
