@@ -153,10 +153,11 @@ TEST(ExtrudeTranslate, StartPointThatCannotBeAppended) {
   // identifier exists: the start point cannot be appended.
   dense2D<double> full;
   ASSERT_TRUE(full.resize(0, max_u32));
-  Ids chain;
-  EXPECT_TRUE(fails_untouched(full, chain, -199, [](auto& c, auto& i) {
-    return extrude_translate(c, V2(0, 0), V2(1, 0), 1.0, 1.0, false, i);
-  }));
+  Ids chain = ids({3});
+  EXPECT_EQ(extrude_translate(full, V2(0, 0), V2(1, 0), 1.0, 1.0, false, chain), -199);
+  EXPECT_EQ(full.rows(), 0u);
+  EXPECT_EQ(full.cols(), max_u32);
+  EXPECT_EQ(to_vector(chain), std::vector<unsigned int>{3});
 }
 
 TEST(ExtrudeTranslate, CountFromSizes) {
