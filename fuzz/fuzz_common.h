@@ -34,18 +34,30 @@ inline void require(bool ok, const char* what) {
 // A double drawn mostly from values that break numerical code.
 inline double awkward_double(FuzzedDataProvider& in) {
   switch (in.ConsumeIntegralInRange<int>(0, 15)) {
-    case 0: return std::numeric_limits<double>::quiet_NaN();
-    case 1: return std::numeric_limits<double>::infinity();
-    case 2: return -std::numeric_limits<double>::infinity();
-    case 3: return 1e308;
-    case 4: return -1e308;
-    case 5: return std::numeric_limits<double>::denorm_min();
-    case 6: return 0.0;
-    case 7: return -0.0;
-    case 8: return 1e-300;
-    case 9: return 1.7976931348623157e308;
-    case 10: return -1.0;
-    default: return in.ConsumeFloatingPointInRange<double>(-4.0, 4.0);
+    case 0:
+      return std::numeric_limits<double>::quiet_NaN();
+    case 1:
+      return std::numeric_limits<double>::infinity();
+    case 2:
+      return -std::numeric_limits<double>::infinity();
+    case 3:
+      return 1e308;
+    case 4:
+      return -1e308;
+    case 5:
+      return std::numeric_limits<double>::denorm_min();
+    case 6:
+      return 0.0;
+    case 7:
+      return -0.0;
+    case 8:
+      return 1e-300;
+    case 9:
+      return 1.7976931348623157e308;
+    case 10:
+      return -1.0;
+    default:
+      return in.ConsumeFloatingPointInRange<double>(-4.0, 4.0);
   }
 }
 
@@ -66,9 +78,12 @@ inline dense2D<double> matrix(FuzzedDataProvider& in, std::size_t rows, std::siz
   for (std::size_t j = 0; j < cols; ++j)
     for (std::size_t i = 0; i < rows; ++i) {
       const int pick = in.ConsumeIntegralInRange<int>(0, 7);
-      if (pick == 0 && j > 0) m(i, j) = m(i, j - 1);  // coincident nodes
-      else if (pick == 1) m(i, j) = awkward_double(in);
-      else m(i, j) = in.ConsumeFloatingPointInRange<double>(-10.0, 10.0);
+      if (pick == 0 && j > 0)
+        m(i, j) = m(i, j - 1);  // coincident nodes
+      else if (pick == 1)
+        m(i, j) = awkward_double(in);
+      else
+        m(i, j) = in.ConsumeFloatingPointInRange<double>(-10.0, 10.0);
     }
   return m;
 }
@@ -107,8 +122,10 @@ inline dense1D<double, 8> increasing_params(FuzzedDataProvider& in, std::size_t 
   dense1D<double, 8> v(n);
   double t = 0;
   for (std::size_t k = 0; k < n; ++k) {
-    if (in.ConsumeIntegralInRange<int>(0, 15) == 0) t = awkward_double(in);
-    else t += in.ConsumeFloatingPointInRange<double>(0.0, 1.0);
+    if (in.ConsumeIntegralInRange<int>(0, 15) == 0)
+      t = awkward_double(in);
+    else
+      t += in.ConsumeFloatingPointInRange<double>(0.0, 1.0);
     v[k] = t;
   }
   return v;
