@@ -236,33 +236,139 @@ LINEGEN_API int interpolate_metrics(const dense1D<double, 8>& params, const dens
 // ---------------------------------------------------------------------------
 // Connectivity conversions and orientation
 
+// Two-node edges of a chain: (indices[k], indices[k + 1]) for each k.
+// indices: the chain; connectE2: the edges are appended as new columns after
+//   the existing ones (an empty output takes 2 rows).
+// Codes: 0 (also for an empty chain, nothing changed); -1 a single entry;
+// -2 connectE2 not empty and without 2 rows; -199 no room (output unchanged).
+// Identifiers are not validated.
 LINEGEN_API int indices_to_connectE2(const dense1D<unsigned int, 8>& indices,
                                      dense2D<unsigned int>& connectE2);
+// Three-node edges of a chain read as end, middle, end, middle, ..., end:
+// edge e is (indices[2e], indices[2e + 2], indices[2e + 1]), middle node last.
+// indices: the chain, an odd number (at least 3) of entries; connectE3: the
+//   edges are appended as new columns (an empty output takes 3 rows).
+// Codes: 0 (also for an empty chain, nothing changed); -1 count even or below
+// 3; -2 connectE3 not empty and without 3 rows; -199 no room (output unchanged).
 LINEGEN_API int indices_to_connectE3(const dense1D<unsigned int, 8>& indices,
                                      dense2D<unsigned int>& connectE3);
+// Splits each three-node edge (a, b, mid) into the two-node edges (a, mid) and
+// (mid, b), appended in column order after the existing columns of connectE2
+// (an empty output takes 2 rows).
+// Codes: 0 (also when connectE3 has no columns, nothing changed); -1 connectE3
+// without 3 rows; -2 connectE2 not empty and without 2 rows; -199 no room
+// (output unchanged).
 LINEGEN_API int E3_to_2E2(const dense2D<unsigned int>& connectE3, dense2D<unsigned int>& connectE2);
+// Adds added_nodes equally spaced nodes inside every two-node edge: edge j
+// becomes (A, B, n1, ..., np) with its new nodes at k/(p + 1) of the way from
+// A (row 0) to B, numbered c0 + j p ... c0 + j p + p - 1 (c0 = the column count
+// of coords on entry). Edges sharing an end get separate nodes.
+// coords: 1, 2 or 3 rows; the new nodes are appended as columns.
+// connectivity: two-node edges on entry (rows 0 and 1 are read), p + 2 rows
+//   on return.
+// Codes: -1 coords rows not 1, 2 or 3; 0 when there are no edges or
+// added_nodes is 0 (nothing changed); -2 an identifier not below the column
+// count of coords; -199 no room, or the new identifiers would pass
+// 4294967294. A failed call leaves both matrices as they were.
 LINEGEN_API int convert_E2(dense2D<double>& coords, dense2D<unsigned int>& connectivity,
                            unsigned int added_nodes);
+// Reverses every edge of a two-node connectivity in place (swaps rows 0, 1).
+// Codes: 0 (also with no columns); -1 not exactly 2 rows (three-node edges are
+// refused), nothing changed.
 LINEGEN_API int flip(dense2D<unsigned int>& connectivity);
+// Orients an edge mesh consistently: starting from start_edge, whose
+// orientation is kept, a breadth-first walk over the neighbour matrix reverses
+// every edge that runs against an already oriented neighbour, so that along
+// each chain every edge starts where the previous one ends.
+// connectivity: one column per edge, 2 rows (or 3: the middle node row stays
+//   in place); reversed edges get rows 0 and 1 swapped.
+// neighbors: same shape; entry (0, e) is the edge met through e's second
+//   node, (1, e) (and any further row) the one through its first node; a value
+//   not below the edge count means none. Kept consistent with the reversals.
+// start_edge: the reference edge. all_components: nonzero to go on with every
+//   further connected part, each oriented after its lowest-numbered edge at or
+//   above start_edge (parts made only of edges below it are left alone).
+// Returns the number of reversals made (0 or more), or: -1 connectivity with
+// fewer than 2 rows or an identifier 4294967295; -2 neighbors of another
+// shape, or a neighbour entry naming an edge that does not hold the shared
+// node; -3 start_edge not below the edge count; -199 no memory for the
+// working lists. Every failure leaves both matrices as they were (reversals
+// already made are undone).
 LINEGEN_API int mesh_reorient(dense2D<unsigned int>& connectivity, dense2D<unsigned int>& neighbors,
                               unsigned int start_edge, int all_components);
 
 // ---------------------------------------------------------------------------
 // Geometric queries
 
+// Length of a chain: the sum of the distances between consecutive nodes.
+// coords: 2 or 3 rows; indices: the chain, at least 2 entries; L: set to 0
+//   first, then the length.
+// Codes: -1 coords rows; -2 fewer than 2 entries; -2 an identifier not below
+// the column count (L then holds the length of the pieces before it).
 LINEGEN_API int length(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                        double& L);
+// Total length of an edge mesh: the sum over the edges of the distance between
+// their row-0 and row-1 nodes (a three-node edge counts as its chord).
+// coords: 2 or 3 rows; connectivity: at least 2 rows, or no columns; L: set to
+//   0 first, then the length.
+// Codes: -1 coords rows; -2 connectivity with fewer than 2 rows or an
+// identifier (any row) not below the column count of coords.
 LINEGEN_API int length(const dense2D<double>& coords, const dense2D<unsigned int>& connectivity,
                        double& L);
+// Places existing nodes at curvilinear parameters along a chain: node
+// new_indices[k] gets the point at new_params[k], interpolated linearly
+// between the two chain nodes whose parameters bracket it. At or below the
+// first parameter: the first node; above the last: the last node; inside a
+// piece of zero parametric length: the piece's first node. Every row of
+// coords is interpolated; only the named columns are overwritten.
+// coords: any row count; indices, params: the chain and one non-decreasing
+//   parameter per entry; new_indices, new_params: the nodes to place and their
+//   non-decreasing parameters.
+// Codes: -2 params and indices differ in length; -3 params decreasing (or
+// NaN); -4 new_params and new_indices differ in length; -5 new_params
+// decreasing; 0 when new_indices is empty; -2 empty chain or an identifier of
+// indices not below the column count; -4 such an identifier in new_indices.
+// Nothing changes on failure.
 LINEGEN_API int interpolate_coordinates(dense2D<double>& coords,
                                         const dense1D<unsigned int, 8>& indices,
                                         const dense1D<double, 8>& params,
                                         const dense1D<unsigned int, 8>& new_indices,
                                         const dense1D<double, 8>& new_params);
+// Discrete curvature at every node of a chain: at an interior node,
+// 2 |u0 - u1| / (l0 + l1) from the unit tangents and lengths of the two edges
+// meeting there (about the turning angle over the mean edge length; 0 when an
+// edge has length 0); each end takes its neighbour's value; fewer than 3
+// nodes give zeros.
+// coords: 2 or 3 rows; indices: the chain; curvatures: emptied first, then one
+//   value per chain entry.
+// Codes: 0 for an empty chain (before any other check); -1 coords rows; -2 an
+// identifier not below the column count; -199 no room for the output.
 LINEGEN_API int curvatures(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                            dense1D<double, 8>& curvatures);
+// Normal at each node of a plane edge mesh, from the normals of its edges (the
+// edge direction turned a quarter turn counter-clockwise): their mean weighted
+// by edge length to the power p, optionally scaled to unit length; with
+// p = no_bound the normal of the node's longest edge, with p = -no_bound that
+// of its shortest (the first edge met wins a tie). Zero-length edges count
+// for nothing; a node in no edge gets (0, 0).
+// coords: 2 rows; connectivity: at least 2 rows (rows 0 and 1 used); normals:
+//   emptied first, then 2 rows and one column per node of coords.
+// Codes: 0 when coords or connectivity has no entries (output empty); -1
+// coords rows not 2; -2 connectivity with fewer than 2 rows, or an end node
+// not below the column count of coords; -199 no room.
 LINEGEN_API int normals(const dense2D<double>& coords, const dense2D<unsigned int>& connectivity,
                         double p, bool normalize, dense2D<double>& normals);
+// Curvature at each node of a parametrised curve from the parameter and the
+// first derivative of the position at each node: every edge (a, b) estimates
+// the curvature times its parameter step as 4 |D x S| / |S|^3, with
+// S = D(a) + D(b) and D = D(b) - D(a); a node gets the sum of its edges'
+// estimates over the sum of their parameter steps (0 in no edge).
+// params: one per node (their count is the node count); connectivity: edges;
+// derivatives: 2 or 3 rows, one column per node; curvatures: emptied first,
+//   then one value per node.
+// Codes: 0 when connectivity has no entries (output empty); -2 connectivity
+// with fewer than 2 rows or an identifier not below the node count; -3
+// derivatives rows not 2 or 3, or columns not the node count; -199 no room.
 LINEGEN_API int parametric_curvatures(const dense1D<double, 8>& params,
                                       const dense2D<unsigned int>& connectivity,
                                       const dense2D<double>& derivatives,
@@ -287,7 +393,30 @@ LINEGEN_API int metrics_gen_aniso3d(const dense2D<double>& coords,
 // ---------------------------------------------------------------------------
 // Parameter utilities
 
+// Sorts parameters ascending and carries the identifiers along: by parameter,
+// equal parameters by identifier; NaN parameters go last, ordered by
+// identifier. Both lists are rewritten in place (views sharing their storage
+// see the new order).
+// Codes: -1 the lists differ in length; -199 no memory for the work array.
+// Nothing changes on failure.
 LINEGEN_API int sort(dense1D<double, 8>& params, dense1D<unsigned int, 8>& indices);
+// Subdivides the parameter range from the first to the last node of a chain
+// into elements that follow the sizes: the real element count T is the sum
+// over the chain's pieces of the length over the logarithmic mean of the end
+// sizes; it is rounded at the geometric mean of the neighbouring whole (or,
+// with force_even, even) counts, raised to 1 and nmin, lowered to nmax, then
+// raised by one if round_up and still below T, and by one if force_even and
+// odd (these two may pass nmax). The new nodes stand where the element count
+// reaches equal fractions of T, with sizes graded geometrically on each piece.
+// params, sizes: one entry per identifier; the new parameters and their sizes
+//   are appended (identifiers params.size() on entry, then consecutive).
+// indices: the chain, at least 2 entries, each below the length of params and
+//   of sizes; its interior nodes are not part of the result.
+// nmin, nmax: bounds on the element count. new_indices: appended with the
+//   first chain node, the new nodes, the last chain node.
+// Codes: -2 fewer than 2 chain entries, or an entry not below the length of
+// params or of sizes; -6 nmin 0 or above nmax; -199 no room (or the new
+// identifiers would pass 4294967294). Nothing changes on failure.
 LINEGEN_API int subdivide(dense1D<double, 8>& params, dense1D<double, 8>& sizes,
                           const dense1D<unsigned int, 8>& indices, bool round_up, bool force_even,
                           unsigned int nmin, unsigned int nmax,
