@@ -45,35 +45,65 @@ LINEGEN_API char const* version();
 
 // ---------------------------------------------------------------------------
 // Straight extrusion
+//
+// extrude_translate meshes the straight segment that runs from a start node
+// along `vector`. The new nodes are appended to coords as columns c0, c0 + 1,
+// ... in order from the start (c0: the column count once the start node
+// exists), the last one at start + vector; indices receives the start node's
+// identifier, then the new nodes' (segments + 1 entries), after its existing
+// entries. Existing columns are never changed.
+//   coords      in/out: D rows (D = 2 or 3, the dimension of the vectors), one
+//               column per node.
+//   start       point forms: the first node, always appended as a new node.
+//   start_node  node forms: an existing node (a column of coords), the first
+//               node of the chain.
+//   vector      from the first node to the last.
+//   count       the number of equal segments.
+//   h0, h1      the element sizes wanted at the start and at the end, finite
+//               and > 0. The count is the integral of 1/size along the
+//               segment (the size varying linearly), rounded at the geometric
+//               mean of the two neighbouring whole counts, at least 1; the
+//               segment lengths then grow geometrically with overall ratio
+//               h1/h0, the first being the shortest when h1 > h0.
+//   force_even  makes the count derived from the sizes a multiple of 2.
+//   indices     out, appended to.
+// -199 is returned when coords or indices cannot be enlarged, and also when
+// the column count would pass 4294967295 (node identifiers are 32-bit), for
+// instance a length of 1e300 with sizes of 1e-300. A failed call leaves
+// coords with its former shape (a point form removes the start node it
+// appended) and indices unchanged.
 
-// Meshes the segment from `start` (a new node) along `vector` into `count`
-// equal segments. coords: 2 rows (0 x 0 accepted); indices (appended): start
-// node, then the new nodes. Codes: 0 (also for count 0: nothing done), -1
-// coords rows, -199 no memory.
+// Point start, `count` equal segments. Codes: 0 (also for count 0, which
+// examines and appends nothing), -1 coords neither empty nor of 2 rows, -199.
+// An empty matrix of any row count becomes a 2-row one.
 LINEGEN_API int extrude_translate(dense2D<double>& coords, const vector_fixed<double, 2>& start,
                                   const vector_fixed<double, 2>& vector, unsigned int count,
                                   dense1D<unsigned int, 8>& indices);
-// As above with sizes h0 at the start and h1 at the end (finite, > 0), the
-// steps growing geometrically; force_even makes the count even. Codes: -1
-// coords rows, -3 zero vector, -4 h0, -5 h1, -199 no memory.
+// Point start, count derived from h0 and h1. Codes: 0, -1 coords neither
+// empty nor of 2 rows, -3 vector of length 0 (or NaN), -4 h0, -5 h1, -199.
 LINEGEN_API int extrude_translate(dense2D<double>& coords, const vector_fixed<double, 2>& start,
                                   const vector_fixed<double, 2>& vector, double h0, double h1,
                                   bool force_even, dense1D<unsigned int, 8>& indices);
+// As the two above in 3D: coords neither empty nor of 3 rows gives -1.
 LINEGEN_API int extrude_translate(dense2D<double>& coords, const vector_fixed<double, 3>& start,
                                   const vector_fixed<double, 3>& vector, unsigned int count,
                                   dense1D<unsigned int, 8>& indices);
 LINEGEN_API int extrude_translate(dense2D<double>& coords, const vector_fixed<double, 3>& start,
                                   const vector_fixed<double, 3>& vector, double h0, double h1,
                                   bool force_even, dense1D<unsigned int, 8>& indices);
-// Node overloads: the segment starts at the existing node `start_node` (-2
-// when it does not exist); nothing is undone on failure since nothing was
-// appended.
+// Node start, `count` equal segments. Codes: 0 (also for count 0: nothing
+// examined or appended), -1 coords has not exactly 2 rows (a 0 x 0 matrix
+// fails), -2 start_node is not a column of coords, -199.
 LINEGEN_API int extrude_translate(dense2D<double>& coords, unsigned int start_node,
                                   const vector_fixed<double, 2>& vector, unsigned int count,
                                   dense1D<unsigned int, 8>& indices);
+// Node start, count derived from h0 and h1. Codes: 0, -1 coords has not
+// exactly 2 rows, -2 start_node is not a column of coords, -3 vector of
+// length 0 (or NaN), -4 h0, -5 h1, -199.
 LINEGEN_API int extrude_translate(dense2D<double>& coords, unsigned int start_node,
                                   const vector_fixed<double, 2>& vector, double h0, double h1,
                                   bool force_even, dense1D<unsigned int, 8>& indices);
+// As the two above in 3D: coords must have exactly 3 rows.
 LINEGEN_API int extrude_translate(dense2D<double>& coords, unsigned int start_node,
                                   const vector_fixed<double, 3>& vector, unsigned int count,
                                   dense1D<unsigned int, 8>& indices);
@@ -83,16 +113,49 @@ LINEGEN_API int extrude_translate(dense2D<double>& coords, unsigned int start_no
 
 // ---------------------------------------------------------------------------
 // Rotational extrusion
+//
+// extrude_rotate meshes the circular arc that a start node sweeps when it
+// turns about a centre (2D) or an axis (3D). The new nodes are appended to
+// coords as columns c0, c0 + 1, ... in order along the arc (c0: the column
+// count once the start node exists); indices receives the start node's
+// identifier, then the new nodes' (segments + 1 entries), after its existing
+// entries. The nodes keep the start's distance to the centre or axis; a full
+// turn ends with a new node on top of the start (the arc is not closed).
+//   coords      in/out: D rows (D = 2 or 3), one column per node.
+//   start       point forms: the first node, always appended as a new node.
+//   start_node  node forms: an existing node, the first node of the chain.
+//   centre      2D: the centre of rotation; 3D: a point of the axis.
+//   angle       2D: radians, counter-clockwise when positive.
+//   rotation    3D: the axis (right-hand rule), its length the angle in
+//               radians.
+//   count       the number of equal angular steps.
+//   h0, h1      the element sizes wanted at the start and at the end of the
+//               arc, finite and > 0; the count follows from the arc length as
+//               in extrude_translate, and the angular steps grow geometrically
+//               with overall ratio h1/h0.
+//   force_even  makes the count derived from the sizes a multiple of 2.
+//   indices     out, appended to.
+// -4 is never returned: the angle or rotation is not examined by itself, and
+// with a count a zero angle or a start on the centre gives count copies of
+// the start. -199 as for extrude_translate (no memory, or more than
+// 4294967295 columns, e.g. an infinite arc). A failed call leaves coords with
+// its former shape and indices unchanged.
 
-// Meshes the arc that `start` sweeps about `centre` by `angle` radians
-// (counter-clockwise when positive) into `count` equal angular steps.
+// Point start, `count` equal steps about `centre`. Codes: 0 (also for count 0,
+// which examines and appends nothing), -1 coords neither empty nor of 2 rows,
+// -199.
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, const vector_fixed<double, 2>& start,
                                const vector_fixed<double, 2>& centre, double angle,
                                unsigned int count, dense1D<unsigned int, 8>& indices);
+// Point start, count derived from h0 and h1. Codes: 0, -1 coords neither empty
+// nor of 2 rows, -3 arc length 0 or NaN (start on the centre, angle 0), -5 h0,
+// -6 h1, -199.
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, const vector_fixed<double, 2>& start,
                                const vector_fixed<double, 2>& centre, double angle, double h0,
                                double h1, bool force_even, dense1D<unsigned int, 8>& indices);
-// 3D: about the axis through `centre` along `rotation`, by the angle |rotation|.
+// As the two above in 3D, about the axis through `centre` along `rotation`:
+// coords neither empty nor of 3 rows gives -1; -3 also for a start on the
+// axis or a zero rotation.
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, const vector_fixed<double, 3>& start,
                                const vector_fixed<double, 3>& centre,
                                const vector_fixed<double, 3>& rotation, unsigned int count,
@@ -101,16 +164,28 @@ LINEGEN_API int extrude_rotate(dense2D<double>& coords, const vector_fixed<doubl
                                const vector_fixed<double, 3>& centre,
                                const vector_fixed<double, 3>& rotation, double h0, double h1,
                                bool force_even, dense1D<unsigned int, 8>& indices);
+// Node start, `count` equal steps. Codes: 0 (also for count 0: nothing
+// examined or appended), -1 coords has not exactly 2 rows, -2 start_node is
+// not a column of coords, -199.
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, unsigned int start_node,
                                const vector_fixed<double, 2>& centre, double angle,
                                unsigned int count, dense1D<unsigned int, 8>& indices);
+// Node start, count derived from h0 and h1. Codes: 0, -1 coords has not
+// exactly 2 rows, -2 start_node is not a column of coords, -3 arc length 0 or
+// NaN, -5 h0, -6 h1, -199.
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, unsigned int start_node,
                                const vector_fixed<double, 2>& centre, double angle, double h0,
                                double h1, bool force_even, dense1D<unsigned int, 8>& indices);
+// Node start, `count` equal steps, 3D. Codes: -5 for count 0 (unlike the 2D
+// form, a zero count is an invalid fifth argument here, checked first), 0,
+// -1 coords has not exactly 3 rows, -2 start_node is not a column, -199.
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, unsigned int start_node,
                                const vector_fixed<double, 3>& centre,
                                const vector_fixed<double, 3>& rotation, unsigned int count,
                                dense1D<unsigned int, 8>& indices);
+// Node start, count derived from h0 and h1, 3D. Codes: 0, -1 coords has not
+// exactly 3 rows, -2 start_node is not a column, -3 arc length 0 or NaN, -5
+// h0, -6 h1, -199.
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, unsigned int start_node,
                                const vector_fixed<double, 3>& centre,
                                const vector_fixed<double, 3>& rotation, double h0, double h1,
