@@ -83,10 +83,13 @@ class dense1D {
 
   bool resize(std::size_t n) noexcept { return resize(n, T()); }
   bool resize(std::size_t n, const T& fill) noexcept {
-    if (n > size_) {
-      if (!reserve(n, 2)) return false;
-      std::fill(data() + size_, data() + n, fill);
+    if (n <= size_) {  // shrinking keeps the storage
+      size_ = n;
+      return true;
     }
+    if (!reserve(n, 2)) return false;
+    T* entries = data();
+    for (std::size_t k = size_; k < n; ++k) entries[k] = fill;
     size_ = n;
     return true;
   }
