@@ -1,0 +1,255 @@
+#include "line/distribute.h"
+
+#include <cassert>
+#include <cmath>
+
+#include "extrude/append_node.h"
+#include "metric/metric_algebra.h"
+#include "progression/progression.h"
+
+namespace zarn {
+namespace linegen {
+
+std::uint64_t bounded_element_count(double total, bool force_even, std::uint64_t nmin, std::uint64_t nmax) {
+  std::uint64_t n = round_count(total, force_even ? 2 : 1);
+  if (n == 0) n = 1;
+  if (n < nmin) n = nmin;
+  if (n > nmax) n = nmax;
+  if (force_even && n % 2 == 1) n += 1;
+  return n;
+}
+
+namespace {
+
+// Finds the segment that holds a point of the cumulative element count. The
+// points are visited in increasing order, so the search never moves
+// backwards: placing all nodes costs one walk along the chain. A point equal
+// to a cumulative value falls at the end of the earlier segment.
+class segment_cursor {
+ public:
+  segment_cursor(const double* cumulative, std::size_t last) : c_(cumulative), last_(last) {}
+  // The segment s (between chain positions s and s + 1) whose cumulative
+  // range holds x.
+  std::size_t segment_of(double x) {
+    while (j_ < last_ && c_[j_] < x) ++j_;
+    return j_ - 1;
+  }
+
+ private:
+  const double* c_;
+  std::size_t last_;
+  std::size_t j_ = 1;
+};
+
+template <int D>
+double distance(const double* a, const double* b) {
+  double sum = 0.0;
+  for (int r = 0; r < D; ++r) {
+    const double d = b[r] - a[r];
+    sum += d * d;
+  }
+  return std::sqrt(sum);
+}
+
+// The isotropic size field: a size per chain position, linear in arc length
+// along each segment.
+template <int D>
+class iso_field {
+ public:
+  iso_field(const dense1D<double, 8>& sizes, dense1D<double, 8>& out) : h_(sizes.data()), out_(out) {}
+  void clear() { out_.clear(); }
+  bool reserve(std::size_t n) { return out_.reserve(n); }
+  double segment_count(std::size_t i, const double* a, const double* b) const {
+    return ideal_segment_count(distance<D>(a, b), h_[i], h_[i + 1]);
+  }
+  bool enter_segment(std::size_t) { return true; }
+  double position(double f, std::size_t s, const double*, const double*) const {
+    return progression_fraction(f, h_[s], h_[s + 1]);
+  }
+  bool append(std::size_t s, double t) { return out_.push_back(h_[s] + t * (h_[s + 1] - h_[s])); }
+
+ private:
+  const double* h_;
+  dense1D<double, 8>& out_;
+};
+
+// The anisotropic size field: a metric per chain position. Along a segment
+// the size in the segment's direction varies linearly between its values in
+// the two end metrics; a new node's metric comes from the pair of end
+// metrics reduced to a common basis, which is formed once per segment that
+// receives nodes.
+template <int D>
+class aniso_field {
+ public:
+  using metric = symmetric_fixed<double, D>;
+  static constexpr std::size_t rows = metric::packed;
+
+  aniso_field(const dense2D<double>& metrics, dense2D<double>& out) : metrics_(metrics), out_(out) {}
+  void clear() { out_.clear(); }
+  bool reserve(std::size_t n) { return out_.reserve(rows, n); }
+  double segment_count(std::size_t i, const double* a, const double* b) const {
+    double la2, lb2;
+    squared_lengths(i, a, b, la2, lb2);
+    if (la2 > 0.0 && lb2 > 0.0) {
+      const double la = std::sqrt(la2), lb = std::sqrt(lb2);
+      // la * lb / logmean(la, lb) is the segment length over the logarithmic
+      // mean of its directional sizes L/la and L/lb.
+      return ideal_segment_count(la * lb, la, lb);
+    }
+    return 0.0;
+  }
+  bool enter_segment(std::size_t s) {
+    if (s == pair_segment_) return true;
+    pair_segment_ = s;
+    return reduce_metric_pair(pair_, column(s), column(s + 1));
+  }
+  double position(double f, std::size_t s, const double* a, const double* b) const {
+    double la2, lb2;
+    squared_lengths(s, a, b, la2, lb2);
+    if (la2 > 0.0 && lb2 > 0.0) return progression_fraction(f, std::sqrt(lb2), std::sqrt(la2));
+    return 0.0;
+  }
+  bool append(std::size_t, double t) {
+    metric m;
+    (void)interpolate_metric_pair(pair_, t, m);  // t in [0, 1]: always succeeds
+    return append_metric(out_, m);
+  }
+
+ private:
+  metric column(std::size_t i) const {
+    metric m;
+    store_to(metrics_.col(i), m);
+    return m;
+  }
+  static void store_to(const double* c, metric& m) {
+    for (std::size_t k = 0; k < rows; ++k) m[k] = c[k];
+  }
+  // Squared length of the segment a -> b in the metrics of positions i and
+  // i + 1.
+  void squared_lengths(std::size_t i, const double* a, const double* b, double& la2, double& lb2) const {
+    double u[D];
+    for (int r = 0; r < D; ++r) u[r] = b[r] - a[r];
+    la2 = quadratic_form(metrics_.col(i), u);
+    lb2 = quadratic_form(metrics_.col(i + 1), u);
+  }
+  static double quadratic_form(const double* m, const double (&u)[D]) {
+    if (D == 2) return m[0] * u[0] * u[0] + 2.0 * m[1] * u[0] * u[1] + m[2] * u[1] * u[1];
+    const double x = u[0], y = u[1], z = u[D - 1];
+    return m[0] * x * x + 2.0 * m[1] * x * y + m[2] * y * y + 2.0 * m[3] * x * z + 2.0 * m[4] * y * z +
+           m[5] * z * z;
+  }
+
+  const dense2D<double>& metrics_;
+  dense2D<double>& out_;
+  metric_pair<D> pair_{};
+  std::size_t pair_segment_ = static_cast<std::size_t>(-1);
+};
+
+// The engine shared by both size fields: cumulative element count, count
+// rule and bounds, then the new nodes at equal steps of the cumulative count.
+template <int D, class Field>
+bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                const dense1D<double, 8>& params, Field& field, double min_total, bool force_even,
+                std::uint64_t nmin, std::uint64_t nmax, dense2D<double>& new_coords,
+                dense1D<double, 8>& new_params) {
+  new_coords.clear();
+  field.clear();
+  new_params.clear();
+  const std::size_t N = chain.size();
+  assert(N >= 2 && "a chain has two ends");
+  const unsigned int* ids = chain.data();
+
+  // Cumulative element count: c[i] elements from the chain's first node to
+  // position i.
+  dense1D<double, 8> cumulative;
+  if (!cumulative.resize(N)) return false;
+  double* c = cumulative.data();
+  c[0] = 0.0;
+  for (std::size_t i = 0; i + 1 < N; ++i)
+    c[i + 1] = c[i] + field.segment_count(i, coords.col(ids[i]), coords.col(ids[i + 1]));
+  const double total = c[N - 1];
+
+  const std::uint64_t n = bounded_element_count(total, force_even, nmin, nmax);
+  if (total < min_total || std::isnan(total) || n == 1) return true;
+  const double step = total / static_cast<double>(n);
+  const std::size_t added = static_cast<std::size_t>(n - 1);
+  if (!new_coords.reserve(D, added) || !field.reserve(added) || !new_params.reserve(added)) {
+    new_coords.clear();
+    field.clear();
+    new_params.clear();
+    return false;
+  }
+
+  // Place the new nodes: node k where the cumulative count reaches k * step.
+  const bool with_params = !params.empty();
+  segment_cursor cursor(c, N - 1);
+  vector_fixed<double, D> point;
+  for (std::uint64_t k = 1; k < n; ++k) {
+    const double x = static_cast<double>(k) * step;
+    const std::size_t s = cursor.segment_of(x);
+    if (!field.enter_segment(s)) {
+      new_coords.clear();
+      field.clear();
+      new_params.clear();
+      return true;
+    }
+    const double f = c[s + 1] > c[s] ? (x - c[s]) / (c[s + 1] - c[s]) : 0.0;
+    const double* a = coords.col(ids[s]);
+    const double* b = coords.col(ids[s + 1]);
+    const double t = field.position(f, s, a, b);
+    for (int r = 0; r < D; ++r) point[r] = a[r] + t * (b[r] - a[r]);
+    bool appended = field.append(s, t) && append_node(point, new_coords);
+    if (appended && with_params) appended = new_params.push_back(params[s] + t * (params[s + 1] - params[s]));
+    if (!appended) {  // cannot happen after the reservations; kept as a guard
+      new_coords.clear();
+      field.clear();
+      new_params.clear();
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+template <int D>
+bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                          const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, double min_total,
+                          bool force_even, std::uint64_t nmin, std::uint64_t nmax,
+                          dense2D<double>& new_coords, dense1D<double, 8>& new_sizes,
+                          dense1D<double, 8>& new_params) {
+  iso_field<D> field(sizes, new_sizes);
+  return distribute<D>(coords, chain, params, field, min_total, force_even, nmin, nmax, new_coords,
+                       new_params);
+}
+
+template <int D>
+bool distribute_nodes_aniso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                            const dense1D<double, 8>& params, const dense2D<double>& metrics,
+                            double min_total, bool force_even, std::uint64_t nmin, std::uint64_t nmax,
+                            dense2D<double>& new_coords, dense2D<double>& new_metrics,
+                            dense1D<double, 8>& new_params) {
+  aniso_field<D> field(metrics, new_metrics);
+  return distribute<D>(coords, chain, params, field, min_total, force_even, nmin, nmax, new_coords,
+                       new_params);
+}
+
+template bool distribute_nodes_iso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                      const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
+                                      std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
+                                      dense1D<double, 8>&);
+template bool distribute_nodes_iso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                      const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
+                                      std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
+                                      dense1D<double, 8>&);
+template bool distribute_nodes_aniso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                        const dense1D<double, 8>&, const dense2D<double>&, double, bool,
+                                        std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
+                                        dense1D<double, 8>&);
+template bool distribute_nodes_aniso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                        const dense1D<double, 8>&, const dense2D<double>&, double, bool,
+                                        std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
+                                        dense1D<double, 8>&);
+
+}  // namespace linegen
+}  // namespace zarn

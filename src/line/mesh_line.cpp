@@ -1,0 +1,174 @@
+// The exported mesh_line overloads: a polyline through existing nodes meshed
+// under sizes or metrics.
+#include <cfloat>
+#include <cmath>
+
+#include <cellkit/cellkit.h>
+#include <linegen/linegen.h>
+
+#include "geometry/id_bound.h"
+#include "line/polyline_mesher.h"
+#include "progression/progression.h"
+
+namespace zarn {
+namespace linegen {
+namespace {
+
+bool non_decreasing(const dense1D<double, 8>& params) {
+  for (std::size_t i = 1; i < params.size(); ++i)
+    if (!(params[i] >= params[i - 1])) return false;  // NaN compares false
+  return true;
+}
+
+bool valid_metric_columns(const dense2D<double>& metrics, std::size_t n, std::size_t rows) {
+  if (metrics.rows() != rows || metrics.cols() < n) return false;
+  return cellkit::are_valid_metrics(metrics.sub_matrix(0, 0, rows, n));
+}
+
+// Meshes with checked arguments and appends the result to the caller's
+// outputs. Every allocation comes before the first append, so a failure
+// leaves coords and the outputs as they were.
+template <int D, class Field>
+int mesh_checked_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+                      const dense1D<double, 8>& params, const typename Field::values& field, bool force_even,
+                      unsigned int nmin, unsigned int nmax, double chordal_error, double min_size,
+                      dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
+                      typename Field::values& out_field) {
+  // The largest double stands for "no tolerance".
+  if (std::isnan(chordal_error) || chordal_error == DBL_MAX || chordal_error == -DBL_MAX) chordal_error = 0.0;
+  const std::size_t n = indices.size();
+  const std::size_t first_new = coords.cols();
+  line_mesh<Field> mesh;
+  const int code = mesh_polyline<D, Field>(coords, indices, params, field, force_even, nmin, nmax,
+                                           chordal_error, min_size, mesh);
+  if (code != 0) return code;
+  const std::size_t added = mesh.nodes.empty() ? 0 : mesh.nodes.cols();
+  const std::size_t m = mesh.chain.size();
+  if (!fits_node_count(first_new, added)) return status_out_of_memory;
+  if (!reserve_behind(out_indices, m) || !reserve_behind(out_params, m) || !Field::reserve(out_field, m))
+    return status_out_of_memory;
+  if (!append_columns(mesh.nodes, coords)) return status_out_of_memory;
+  // Nothing below can fail: the room is reserved.
+  const std::size_t at = out_indices.size();
+  out_indices.resize(at + m);
+  unsigned int* chain = out_indices.data() + at;
+  for (std::size_t i = 0; i < m; ++i) {
+    const unsigned int id = mesh.chain[i];
+    chain[i] = id < n ? indices[id] : static_cast<unsigned int>(first_new + (id - n));
+  }
+  append_values(mesh.params, out_params);
+  Field::append(mesh.field, out_field);
+  return status_ok;
+}
+
+// Normalised chord-length parameters of the chain: 0 at the first node, 1 at
+// the last. Returns -2 when the chain's length is 0 or not finite, -199 when
+// the parameters cannot be allocated, else 0.
+int chord_parameters(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+                     dense1D<double, 8>& params) {
+  const std::size_t n = indices.size(), rows = coords.rows();
+  auto piece = [&](std::size_t i) {
+    const double* a = coords.col(indices[i - 1]);
+    const double* b = coords.col(indices[i]);
+    double sum = 0.0;
+    for (std::size_t r = 0; r < rows; ++r) sum += (b[r] - a[r]) * (b[r] - a[r]);
+    return std::sqrt(sum);
+  };
+  double total = 0.0;
+  for (std::size_t i = 1; i < n; ++i) total += piece(i);
+  // An infinite length would make every parameter NaN.
+  if (!(total > 0.0) || std::isinf(total)) return -2;
+  if (!params.resize(n)) return status_out_of_memory;
+  params[0] = 0.0;
+  for (std::size_t i = 1; i < n; ++i) params[i] = params[i - 1] + piece(i);
+  const double scale = 1.0 / total;
+  for (std::size_t i = 0; i < n; ++i) params[i] *= scale;
+  params[n - 1] = 1.0;
+  return 0;
+}
+
+// Codes of the full overload as positions in the overload without
+// parameters, which lacks the third argument.
+int without_params_code(int code) { return code < -3 && code != status_out_of_memory ? code + 1 : code; }
+
+}  // namespace
+
+int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+              const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, bool force_even,
+              unsigned int nmin, unsigned int nmax, double chordal_error, double min_size,
+              dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
+              dense1D<double, 8>& out_sizes) {
+  out_params.clear();
+  const std::size_t rows = coords.rows();
+  if (rows != 2 && rows != 3) return -1;
+  const std::size_t n = indices.size();
+  if (n < 2 || !cellkit::check_IDs(indices, id_bound(coords.cols()))) return -2;
+  if (params.size() != n || !non_decreasing(params)) return -3;
+  if (sizes.size() < n || !cellkit::are_valid_metrics(sizes.sub_vector(0, n))) return -4;
+  if (nmin == 0 || nmin > nmax) return -6;
+  const dense1D<double, 8> used = sizes.sub_vector(0, n);
+  if (rows == 2)
+    return mesh_checked_line<2, size_field>(coords, indices, params, used, force_even, nmin, nmax,
+                                            chordal_error, min_size, out_indices, out_params, out_sizes);
+  return mesh_checked_line<3, size_field>(coords, indices, params, used, force_even, nmin, nmax,
+                                          chordal_error, min_size, out_indices, out_params, out_sizes);
+}
+
+int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+              const dense1D<double, 8>& params, const dense2D<double>& metrics, bool force_even,
+              unsigned int nmin, unsigned int nmax, double chordal_error, double min_size,
+              dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
+              dense2D<double>& out_metrics) {
+  out_params.clear();
+  const std::size_t rows = coords.rows();
+  if (rows != 2 && rows != 3) return -1;
+  const std::size_t n = indices.size();
+  if (n < 2 || !cellkit::check_IDs(indices, id_bound(coords.cols()))) return -2;
+  if (params.size() != n || !non_decreasing(params)) return -3;
+  const std::size_t metric_rows = rows == 2 ? 3 : 6;
+  if (!valid_metric_columns(metrics, n, metric_rows)) return -4;
+  if (nmin == 0 || nmin > nmax) return -6;
+  // The appended columns take the output's rows: it must hold none or
+  // metrics of this dimension.
+  if (!out_metrics.empty() && out_metrics.rows() != metric_rows) return -12;
+  const dense2D<double> used = metrics.sub_matrix(0, 0, metric_rows, n);
+  if (rows == 2)
+    return mesh_checked_line<2, metric_field<2>>(coords, indices, params, used, force_even, nmin, nmax,
+                                                 chordal_error, min_size, out_indices, out_params,
+                                                 out_metrics);
+  return mesh_checked_line<3, metric_field<3>>(coords, indices, params, used, force_even, nmin, nmax,
+                                               chordal_error, min_size, out_indices, out_params, out_metrics);
+}
+
+int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+              const dense1D<double, 8>& sizes, bool force_even, unsigned int nmin, unsigned int nmax,
+              double chordal_error, double min_size, dense1D<unsigned int, 8>& out_indices,
+              dense1D<double, 8>& out_params, dense1D<double, 8>& out_sizes) {
+  const std::size_t rows = coords.rows();
+  if (rows != 2 && rows != 3) return -1;
+  if (indices.size() < 2 || !cellkit::check_IDs(indices, id_bound(coords.cols()))) return -2;
+  dense1D<double, 8> params;
+  const int code = chord_parameters(coords, indices, params);
+  if (code == status_out_of_memory) out_params.clear();
+  if (code != 0) return code;
+  return without_params_code(mesh_line(coords, indices, params, sizes, force_even, nmin, nmax, chordal_error,
+                                       min_size, out_indices, out_params, out_sizes));
+}
+
+int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+              const dense2D<double>& metrics, bool force_even, unsigned int nmin, unsigned int nmax,
+              double chordal_error, double min_size, dense1D<unsigned int, 8>& out_indices,
+              dense1D<double, 8>& out_params, dense2D<double>& out_metrics) {
+  const std::size_t rows = coords.rows();
+  if (rows != 2 && rows != 3) return -1;
+  if (indices.size() < 2 || !cellkit::check_IDs(indices, id_bound(coords.cols()))) return -2;
+  dense1D<double, 8> params;
+  const int code = chord_parameters(coords, indices, params);
+  if (code == status_out_of_memory) out_params.clear();
+  if (code != 0) return code;
+  return without_params_code(mesh_line(coords, indices, params, metrics, force_even, nmin, nmax,
+                                       chordal_error, min_size, out_indices, out_params, out_metrics));
+}
+
+}  // namespace linegen
+}  // namespace zarn

@@ -1,0 +1,127 @@
+// The exported mesh_straight overloads: each straight segment of a node
+// chain meshed on its own, so that every input node is kept.
+#include <cfloat>
+#include <cmath>
+
+#include <cellkit/cellkit.h>
+#include <linegen/linegen.h>
+
+#include "geometry/id_bound.h"
+
+namespace zarn {
+namespace linegen {
+namespace {
+
+double distance(const dense2D<double>& coords, unsigned int i0, unsigned int i1) {
+  const double* a = coords.col(i0);
+  const double* b = coords.col(i1);
+  double sum = 0.0;
+  for (std::size_t r = 0; r < coords.rows(); ++r) sum += (b[r] - a[r]) * (b[r] - a[r]);
+  return std::sqrt(sum);
+}
+
+bool positive_size(double h) { return h > 0.0 && std::isfinite(h); }
+
+// Meshes segment after segment with the full mesh_line, the segment's two
+// field entries given by view(i). The end node of each segment's chain is
+// dropped, as it starts the next one. When a segment fails, coords and
+// out_indices go back to their lengths at entry.
+template <class Values, class View>
+int mesh_segments(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices, View view,
+                  bool force_even, dense1D<unsigned int, 8>& out_indices) {
+  const std::size_t n = indices.size();
+  const std::size_t kept_indices = out_indices.size(), kept_columns = coords.cols();
+  const dense1D<double, 8> ends{0.0, 1.0};
+  int code = ends.size() == 2 ? status_ok : status_out_of_memory;
+  dense1D<double, 8> scratch_params;
+  Values scratch_field;
+  for (std::size_t i = 0; i + 1 < n && code == status_ok; ++i) {
+    // The scratch outputs are discarded; emptying them keeps them small.
+    scratch_field = Values();
+    code = mesh_line(coords, indices.sub_vector(i, 2), ends, view(i), force_even, 1u, no_count, no_bound, 0.0,
+                     out_indices, scratch_params, scratch_field);
+    if (code == status_ok && !out_indices.empty()) out_indices.pop_back();
+  }
+  if (code == status_ok && !out_indices.push_back(indices[n - 1])) code = status_out_of_memory;
+  if (code != status_ok) {
+    if (coords.cols() > kept_columns) coords.resize(coords.rows(), kept_columns);
+    out_indices.resize(kept_indices);
+  }
+  return code;
+}
+
+}  // namespace
+
+int mesh_straight(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+                  const dense1D<double, 8>& sizes, bool force_even, dense1D<unsigned int, 8>& out_indices) {
+  const std::size_t n = indices.size();
+  if (n == 0) return status_ok;
+  if (n == 1 || !cellkit::check_IDs(indices, id_bound(coords.cols()))) return -2;
+  if (sizes.size() < n || !cellkit::are_valid_metrics(sizes.sub_vector(0, n))) return -3;
+  return mesh_segments<dense1D<double, 8>>(
+      coords, indices, [&](std::size_t i) { return sizes.sub_vector(i, 2); }, force_even, out_indices);
+}
+
+int mesh_straight(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices, unsigned int n_elements,
+                  bool force_even, dense1D<unsigned int, 8>& out_indices) {
+  if (n_elements == 0) return status_ok;
+  const std::size_t n = indices.size();
+  if (n < 2 || !cellkit::check_IDs(indices, id_bound(coords.cols()))) return -2;
+  double total = 0.0;
+  for (std::size_t i = 1; i < n; ++i) total += distance(coords, indices[i - 1], indices[i]);
+  dense1D<double, 8> sizes;
+  if (!sizes.resize(n, total / static_cast<double>(n_elements))) return status_out_of_memory;
+  return mesh_straight(coords, indices, sizes, force_even, out_indices);
+}
+
+int mesh_straight(dense2D<double>& coords, unsigned int i0, unsigned int i1, unsigned int n_elements,
+                  dense1D<unsigned int, 8>& out_indices) {
+  if (n_elements == 0) return status_ok;
+  const unsigned int bound = id_bound(coords.cols());
+  if (i0 >= bound) return -2;
+  if (i1 >= bound) return -3;
+  const double h = distance(coords, i0, i1) * (1.0 / static_cast<double>(n_elements));
+  return mesh_straight(coords, i0, i1, h, h, false, out_indices);
+}
+
+int mesh_straight(dense2D<double>& coords, unsigned int i0, unsigned int i1, unsigned int i2,
+                  unsigned int n_elements, dense1D<unsigned int, 8>& out_indices) {
+  if (n_elements == 0) return status_ok;
+  const unsigned int bound = id_bound(coords.cols());
+  if (i0 >= bound) return -2;
+  if (i1 >= bound) return -3;
+  if (i2 >= bound) return -4;
+  const dense1D<unsigned int, 8> chain{i0, i1, i2};
+  if (chain.size() != 3) return status_out_of_memory;
+  return mesh_straight(coords, chain, n_elements, false, out_indices);
+}
+
+int mesh_straight(dense2D<double>& coords, unsigned int i0, unsigned int i1, double h0, double h1,
+                  bool force_even, dense1D<unsigned int, 8>& out_indices) {
+  const unsigned int bound = id_bound(coords.cols());
+  if (i0 >= bound) return -2;
+  if (i1 >= bound) return -3;
+  if (!positive_size(h0)) return -4;
+  if (!positive_size(h1)) return -5;
+  const dense1D<unsigned int, 8> chain{i0, i1};
+  const dense1D<double, 8> sizes{h0, h1};
+  if (chain.size() != 2 || sizes.size() != 2) return status_out_of_memory;
+  return mesh_straight(coords, chain, sizes, force_even, out_indices);
+}
+
+int mesh_straight(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+                  const dense2D<double>& metrics, bool force_even, dense1D<unsigned int, 8>& out_indices) {
+  const std::size_t n = indices.size();
+  if (n == 0) return status_ok;
+  if (n == 1 || !cellkit::check_IDs(indices, id_bound(coords.cols()))) return -2;
+  const std::size_t rows = coords.rows();
+  const std::size_t metric_rows = metrics.rows();
+  if (metrics.cols() < n || !cellkit::are_valid_metrics(metrics.sub_matrix(0, 0, metric_rows, n))) return -3;
+  if ((rows == 2 && metric_rows != 3) || (rows == 3 && metric_rows != 6)) return -3;
+  return mesh_segments<dense2D<double>>(
+      coords, indices, [&](std::size_t i) { return metrics.sub_matrix(0, i, metric_rows, 2); }, force_even,
+      out_indices);
+}
+
+}  // namespace linegen
+}  // namespace zarn
