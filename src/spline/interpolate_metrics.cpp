@@ -1,0 +1,158 @@
+// Sizes and metrics carried from source parameters to target parameters
+// along a line: linear in the size, and for metrics linear in the sizes
+// along the common directions of the two bracketing metrics.
+#include <linegen/linegen.h>
+
+#include <cmath>
+#include <cstddef>
+
+#include "metric/metric_algebra.h"
+
+namespace zarn {
+namespace linegen {
+
+namespace {
+
+// Where a target falls among the sources: the bracket (lower j, upper k) and
+// the fraction t between them; `beyond` when the target lies above the last
+// source, which then gives the value.
+struct bracket {
+  std::size_t j = 0;
+  std::size_t k = 0;
+  double t = 0.0;
+  bool beyond = false;
+};
+
+// Finds brackets for a sequence of targets. The cursor never moves back: for
+// sorted targets the whole sweep is linear plus one bisection per target, and
+// an unsorted target is bracketed where the cursor stands (its fraction is
+// then negative).
+class bracket_cursor {
+ public:
+  explicit bracket_cursor(const dense1D<double, 8>& params) : p_(params.data()), n_(params.size()) {}
+
+  bracket find(double u) {
+    // Lower bound in [cursor, n): the first parameter that is not less than u.
+    std::size_t first = cursor_, count = n_ - cursor_;
+    while (count > 0) {
+      const std::size_t step = count / 2;
+      if (u > p_[first + step]) {
+        first += step + 1;
+        count -= step + 1;
+      } else {
+        count = step;
+      }
+    }
+    bracket b;
+    if (first == n_) {
+      // Above the last source: its value, and the cursor stays on the last
+      // bracket so that a later, smaller target still finds one.
+      b.j = b.k = n_ - 1;
+      b.beyond = true;
+      cursor_ = n_ - 1;
+      return b;
+    }
+    cursor_ = first;
+    b.k = first;
+    const double hi = p_[first];
+    double lo = hi;
+    b.j = first;
+    if (first > 0) {
+      lo = p_[first - 1];
+      b.j = first - 1;
+    }
+    b.t = hi > lo + 1e-12 ? (u - lo) / (hi - lo) : 0.0;
+    return b;
+  }
+
+ private:
+  const double* p_;
+  std::size_t n_;
+  std::size_t cursor_ = 0;
+};
+
+// Every entry at least its predecessor; a NaN anywhere fails.
+bool non_decreasing(const dense1D<double, 8>& v) {
+  for (std::size_t i = 0; i < v.size(); ++i)
+    if (std::isnan(v[i]) || (i > 0 && !(v[i] >= v[i - 1]))) return false;
+  return true;
+}
+
+template <int N>
+void interpolate_columns(const dense1D<double, 8>& params, const dense2D<double>& metrics,
+                         const dense1D<double, 8>& new_params, dense2D<double>& new_metrics) {
+  using metric = symmetric_fixed<double, N>;
+  constexpr std::size_t rows = metric::packed;
+  auto load = [&](std::size_t j) {
+    metric m;
+    const double* c = metrics.col(j);
+    for (std::size_t i = 0; i < rows; ++i) m[i] = c[i];
+    return m;
+  };
+
+  bracket_cursor cursor(params);
+  // The pair of the last bracket: consecutive targets mostly share one.
+  metric_pair<N> pair;
+  std::size_t pair_j = 0, pair_k = 0;
+  bool have_pair = false, pair_ok = false;
+
+  for (std::size_t i = 0; i < new_params.size(); ++i) {
+    const bracket b = cursor.find(new_params[i]);
+    metric out;
+    if (b.beyond || std::fabs(b.t) < 1e-12) {
+      out = load(b.j);
+    } else if (std::fabs(b.t - 1.0) < 1e-12) {
+      out = load(b.k);
+    } else {
+      if (!have_pair || pair_j != b.j || pair_k != b.k) {
+        pair_ok = reduce_metric_pair(pair, load(b.j), load(b.k));
+        pair_j = b.j;
+        pair_k = b.k;
+        have_pair = true;
+      }
+      // Metrics that cannot be reduced: the nearer of the two.
+      if (!pair_ok || !interpolate_metric_pair(pair, b.t, out)) out = load(b.t < 0.5 ? b.j : b.k);
+    }
+    store_metric(out, new_metrics.col(i));
+  }
+}
+
+}  // namespace
+
+int interpolate_metrics(const dense1D<double, 8>& params, const dense1D<double, 8>& sizes,
+                        const dense1D<double, 8>& new_params, dense1D<double, 8>& new_sizes) {
+  if (params.size() != sizes.size()) return -1;
+  // Targets need at least one source.
+  if (params.empty() && !new_params.empty()) return -1;
+  if (!new_sizes.resize(new_params.size())) return -199;
+  if (new_params.empty()) return 0;
+
+  bracket_cursor cursor(params);
+  for (std::size_t i = 0; i < new_params.size(); ++i) {
+    const bracket b = cursor.find(new_params[i]);
+    new_sizes[i] = b.beyond ? sizes[b.j] : sizes[b.j] + b.t * (sizes[b.k] - sizes[b.j]);
+  }
+  return 0;
+}
+
+int interpolate_metrics(const dense1D<double, 8>& params, const dense2D<double>& metrics,
+                        const dense1D<double, 8>& new_params, dense2D<double>& new_metrics) {
+  if (params.size() != metrics.cols()) return -1;
+  if (!non_decreasing(params)) return -1;
+  if (params.empty() && !new_params.empty()) return -1;
+  const std::size_t rows = metrics.rows();
+  if (rows != 0 && rows != 3 && rows != 6) return -2;
+  if (!non_decreasing(new_params)) return -3;
+  if (!new_metrics.empty() && new_metrics.rows() != rows) return -4;
+  if (!new_metrics.resize(rows, new_params.size())) return -199;
+  if (new_params.empty() || rows == 0) return 0;
+
+  if (rows == 3)
+    interpolate_columns<2>(params, metrics, new_params, new_metrics);
+  else
+    interpolate_columns<3>(params, metrics, new_params, new_metrics);
+  return 0;
+}
+
+}  // namespace linegen
+}  // namespace zarn

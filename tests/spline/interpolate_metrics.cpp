@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include <linegen/linegen.h>
+
+#include "metric/metric_algebra.h"
+#include "test_support.h"
+
+using namespace zarn::linegen;
+using testing_support::column;
+using testing_support::to_vector;
+using testing_support::values;
+using zarn::dense1D;
+using zarn::dense2D;
+
+TEST(InterpolateSizes, LinearBetweenBracketsAndEnds) {
+  dense1D<double, 8> out;
+  ASSERT_EQ(interpolate_metrics(values({0, 1, 2}), values({1, 2, 4}), values({0, 0.5, 1.5, 2}), out), 0);
+  EXPECT_EQ(to_vector(out), (std::vector<double>{1, 1.5, 3, 4}));
+  // Below the first source: the first size; above the last: the last size.
+  ASSERT_EQ(interpolate_metrics(values({0, 1, 2}), values({1, 2, 4}), values({-5, -1, 3, 100}), out), 0);
+  EXPECT_EQ(to_vector(out), (std::vector<double>{1, 1, 4, 4}));
+  // A single source gives its value everywhere.
+  ASSERT_EQ(interpolate_metrics(values({1}), values({7}), values({0, 1, 2}), out), 0);
+  EXPECT_EQ(to_vector(out), (std::vector<double>{7, 7, 7}));
+}
+
+TEST(InterpolateSizes, DuplicateSourcesTakeTheFirstDuplicate) {
+  dense1D<double, 8> out;
+  // Sources 0, 1, 1, 2 with a jump at 1: the target 1 takes the first duplicate's size.
+  ASSERT_EQ(interpolate_metrics(values({0, 1, 1, 2}), values({1, 3, 10, 20}), values({0.5, 1, 1.5}), out), 0);
+  EXPECT_EQ(to_vector(out), (std::vector<double>{2, 3, 15}));
+  // Duplicates at the start: lo = hi, fraction 0.
+  ASSERT_EQ(interpolate_metrics(values({0, 0, 1}), values({5, 6, 8}), values({0, 0.5}), out), 0);
+  EXPECT_EQ(to_vector(out), (std::vector<double>{5, 7}));
+}
+
+TEST(InterpolateSizes, UnsortedTargetsExtrapolateAndUnsortedSourcesAreAccepted) {
+  dense1D<double, 8> out;
+  // After 2.5 the cursor stands on the bracket (2, 3); 0.5 is extrapolated along it.
+  ASSERT_EQ(interpolate_metrics(values({0, 1, 2, 3}), values({0, 1, 2, 4}), values({2.5, 0.5}), out), 0);
+  EXPECT_EQ(to_vector(out), (std::vector<double>{3, -1}));
+  // After a target above the last source the last bracket stays usable.
+  ASSERT_EQ(interpolate_metrics(values({0, 1, 2}), values({0, 1, 3}), values({5, 1.5}), out), 0);
+  EXPECT_EQ(to_vector(out), (std::vector<double>{3, 2}));
+  // Unsorted sources: the bisection's bracket is used as found, without failure.
+  ASSERT_EQ(interpolate_metrics(values({0, 2, 1, 3}), values({0, 2, 1, 3}), values({0.5, 2.5}), out), 0);
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0], 0.5);  // bracket (0, 2)
+  EXPECT_EQ(out[1], 2.5);  // bracket (1, 3) in position, parameters 1 and 3
+}
+
+TEST(InterpolateSizes, CodesAndOutputsOnFailure) {
+  dense1D<double, 8> out{9.0};
+  EXPECT_EQ(interpolate_metrics(values({0, 1}), values({1}), values({0.5}), out), -1);
+  EXPECT_EQ(to_vector(out), std::vector<double>{9.0});
+  // Targets without sources: -1, output unchanged.
+  EXPECT_EQ(interpolate_metrics(values({}), values({}), values({0.5}), out), -1);
+  EXPECT_EQ(to_vector(out), std::vector<double>{9.0});
+  // No targets: success and an empty output.
+  EXPECT_EQ(interpolate_metrics(values({}), values({}), values({}), out), 0);
+  EXPECT_TRUE(out.empty());
+}
+
+namespace {
+
+dense2D<double> metric_columns(std::initializer_list<std::initializer_list<double>> cols) {
+  return testing_support::points(cols);
+}
+
+}  // namespace
+
+TEST(InterpolateMetrics, BracketsSizesLinearlyAlongCommonDirections) {
+  // Sizes (1, 1), (2, 4), (2, 4): diag(1, 1), diag(1/4, 1/16).
+  const dense2D<double> m = metric_columns({{1, 0, 1}, {0.25, 0, 1.0 / 16}, {0.25, 0, 1.0 / 16}});
+  dense2D<double> out;
+  ASSERT_EQ(interpolate_metrics(values({0, 1, 1}), m, values({-1, 0, 0.5, 1, 7}), out), 0);
+  ASSERT_EQ(out.rows(), 3u);
+  ASSERT_EQ(out.cols(), 5u);
+  EXPECT_EQ(column(out, 0), column(m, 0));  // below: first column
+  EXPECT_EQ(column(out, 1), column(m, 0));
+  EXPECT_NEAR(out(0, 2), 1.0 / 2.25, 1e-15);
+  EXPECT_NEAR(out(1, 2), 0.0, 1e-15);
+  EXPECT_NEAR(out(2, 2), 1.0 / 6.25, 1e-15);
+  EXPECT_EQ(column(out, 3), column(m, 1));  // on a duplicate: the first of them, exactly
+  EXPECT_EQ(column(out, 4), column(m, 2));  // above: last column
+}
+
+TEST(InterpolateMetrics, ThreeDimensionalAndCoincidentTargets) {
+  const dense2D<double> m = metric_columns({{1, 0, 4, 0, 0, 9}, {4, 0.5, 4, 0.1, 0.2, 1}});
+  dense2D<double> out(6, 1, 3.0);  // a 6-row output is accepted and overwritten
+  ASSERT_EQ(interpolate_metrics(values({0, 2}), m, values({0, 1, 2}), out), 0);
+  ASSERT_EQ(out.cols(), 3u);
+  EXPECT_EQ(column(out, 0), column(m, 0));
+  EXPECT_EQ(column(out, 2), column(m, 1));
+  // The middle one: along each common direction the size is the mean of the ends.
+  metric_pair3 pair;
+  ASSERT_TRUE(reduce_metric_pair(pair, metric3_from(m.col(0)), metric3_from(m.col(1))));
+  const metric3 mid = metric3_from(out.col(1));
+  for (int k = 0; k < 3; ++k) {
+    const double* p = pair.basis + 3 * k;
+    double q = 0.0;
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j) q += p[i] * mid(i, j) * p[j];
+    const double expected = 0.5 * (1.0 / std::sqrt(pair.lambda_a[k]) + 1.0 / std::sqrt(pair.lambda_b[k]));
+    EXPECT_NEAR(1.0 / std::sqrt(q), expected, 1e-12);
+  }
+}
+
+TEST(InterpolateMetrics, IrreducibleBracketTakesTheNearerMetric) {
+  // The first metric is not positive definite: no common basis.
+  const dense2D<double> m = metric_columns({{0, 0, 1}, {4, 0, 4}});
+  dense2D<double> out;
+  ASSERT_EQ(interpolate_metrics(values({0, 1}), m, values({0.25, 0.5, 0.75}), out), 0);
+  EXPECT_EQ(column(out, 0), column(m, 0));
+  EXPECT_EQ(column(out, 1), column(m, 1));
+  EXPECT_EQ(column(out, 2), column(m, 1));
+}
+
+TEST(InterpolateMetrics, CodesInCheckOrder) {
+  const dense2D<double> m3 = metric_columns({{1, 0, 1}, {2, 0, 2}});
+  dense2D<double> out(3, 2, 5.0);
+  EXPECT_EQ(interpolate_metrics(values({0}), m3, values({0.5}), out), -1);
+  EXPECT_EQ(interpolate_metrics(values({1, 0}), m3, values({0.5}), out), -1);
+  EXPECT_EQ(interpolate_metrics(values({0, NAN}), m3, values({0.5}), out), -1);
+  const dense2D<double> m4(4, 2, 1.0);
+  EXPECT_EQ(interpolate_metrics(values({0, 1}), m4, values({0.5}), out), -2);
+  EXPECT_EQ(interpolate_metrics(values({0, 1}), m3, values({0.5, 0.2}), out), -3);
+  EXPECT_EQ(interpolate_metrics(values({0, 1}), m3, values({NAN}), out), -3);
+  dense2D<double> out6(6, 1, 5.0);
+  EXPECT_EQ(interpolate_metrics(values({0, 1}), m3, values({0.5}), out6), -4);
+  EXPECT_EQ(out6.cols(), 1u);
+  EXPECT_EQ(out6(0, 0), 5.0);
+  // Targets without sources.
+  EXPECT_EQ(interpolate_metrics(values({}), dense2D<double>(3, 0), values({0.5}), out), -1);
+  // The failed calls left the output alone.
+  EXPECT_EQ(out.cols(), 2u);
+  EXPECT_EQ(out(0, 0), 5.0);
+  // No rows: the output gets no rows and one column per target.
+  dense2D<double> none(0, 2), empty_out;
+  EXPECT_EQ(interpolate_metrics(values({0, 1}), none, values({0.5, 0.7, 0.9}), empty_out), 0);
+  EXPECT_EQ(empty_out.rows(), 0u);
+  EXPECT_EQ(empty_out.cols(), 3u);
+  // No targets.
+  EXPECT_EQ(interpolate_metrics(values({0, 1}), m3, values({}), out), 0);
+  EXPECT_EQ(out.cols(), 0u);
+}
