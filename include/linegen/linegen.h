@@ -301,9 +301,33 @@ LINEGEN_API int mesh_spline(dense2D<double>& coords, const dense1D<unsigned int,
                             double default_size, double gradation,
                             dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
                             dense1D<double, 8>& out_sizes, double& max_deviation);
+// Sizes at target parameters, linear between the two source parameters that
+// bracket each target. params, sizes: the sources, one size per parameter (not
+// required to be sorted); new_params: the targets (a smaller target than its
+// predecessor is extrapolated along the bracket where the search stands, which
+// never moves back); new_sizes: resized to the target count and overwritten. A
+// target at or below the first source takes the first size, one above the last
+// source the last size; on duplicate source parameters a target equal to them
+// takes the first duplicate's size. Codes: 0 (also for no targets, output
+// emptied), -1 params and sizes of different lengths, or targets without any
+// source (output unchanged), -199.
 LINEGEN_API int interpolate_metrics(const dense1D<double, 8>& params, const dense1D<double, 8>& sizes,
                                     const dense1D<double, 8>& new_params,
                                     dense1D<double, 8>& new_sizes);
+// Metrics at target parameters: between the two bracketing source metrics,
+// the sizes along their common directions are linear in the parameter.
+// params: non-decreasing source parameters; metrics: 0, 3 (2D) or 6 (3D) rows,
+// one column per source; new_params: non-decreasing targets; new_metrics:
+// empty or with the metrics' row count, resized to one column per target and
+// overwritten. A target within 1e-12 of a bracket end (in fraction) or at or
+// below the first source takes that source's metric unchanged, one above the
+// last source the last metric; when the two bracketing metrics cannot be
+// reduced to a common basis (not positive definite, not finite) the nearer of
+// the two is taken. Codes in check order: -1 column count differs from the
+// parameter count, -1 params not non-decreasing (NaN included), -1 targets
+// without any source, -2 row count not 0, 3 or 6, -3 new_params not
+// non-decreasing, -4 new_metrics neither empty nor of the same row count,
+// -199; 0 (also for no targets or 0 rows: the output gets 0 rows).
 LINEGEN_API int interpolate_metrics(const dense1D<double, 8>& params, const dense2D<double>& metrics,
                                     const dense1D<double, 8>& new_params,
                                     dense2D<double>& new_metrics);
@@ -452,15 +476,44 @@ LINEGEN_API int parametric_curvatures(const dense1D<double, 8>& params,
 // ---------------------------------------------------------------------------
 // Metric generation
 
+// Merges an anisotropic metric into each listed node's column of `metrics`:
+// size h_along along the node's vector and h_across across it (for a unit
+// vector; its length scales both). Merging intersects with the stored metric
+// (in every direction the smaller size), so repeated calls only refine.
+// vectors: 2 rows, one vector per node; indices: nodes in any order; metrics:
+// in/out, 3 rows, grown to the largest identifier + 1 columns with zero
+// (neutral) columns. Codes: 0 for empty indices (nothing done), -1 vectors not
+// of 2 rows, -2 an identifier not below its column count, -3 h_along not > 0,
+// -4 h_across not > 0, -5 metrics holding entries without 3 rows, -199.
 LINEGEN_API int metrics_gen_aniso2d(const dense2D<double>& vectors,
                                     const dense1D<unsigned int, 8>& indices, double h_along,
                                     double h_across, dense2D<double>& metrics);
+// Merges into both end nodes of every edge a metric with the edge's length as
+// size along it and a size across it from h_normal: h_normal when > 0, -h_normal
+// times the edge length when < 0, the edge length when 0 (not validated).
+// Edges of zero or non-finite length are skipped. coords: at least 2 rows (the
+// first two are used); connectE2: 2 rows, one edge per column; metrics: in/out,
+// 3 rows, grown as above. Codes: 0 for no edges, -1 coords with fewer than 2
+// rows, -2 connectE2 not of 2 rows or an identifier not below the column count
+// of coords, -4 metrics holding entries without 3 rows, -199.
 LINEGEN_API int metrics_gen_aniso2d(const dense2D<double>& coords,
                                     const dense2D<unsigned int>& connectE2, double h_normal,
                                     dense2D<double>& metrics);
+// As above in space: the size h_normal (same rule) in every direction across
+// each edge. coords: at least 3 rows; metrics: 6 rows. Codes: 0 for no edges,
+// -1 coords with fewer than 3 rows, -2 connectE2, -4 metrics holding entries
+// without 6 rows, -199.
 LINEGEN_API int metrics_gen_aniso3d(const dense2D<double>& coords,
                                     const dense2D<unsigned int>& connectE2, double h_normal,
                                     dense2D<double>& metrics);
+// As above, but where the line bends at a node (the two edges meeting there
+// differ by more than 1e-12 of their lengths) h_normal applies in the plane of
+// the two edges and h_binormal perpendicular to it; at a straight node or a
+// free end, h_normal applies in every direction across. Edge neighbours are
+// those of the connectivity (where more than two edges meet, the
+// lowest-numbered other one). Codes: 0 for no edges, -1 coords with fewer than
+// 3 rows, -2 connectE2, -5 metrics holding entries without 6 rows, -199 (also
+// when the neighbour table cannot be built; metrics then unchanged).
 LINEGEN_API int metrics_gen_aniso3d(const dense2D<double>& coords,
                                     const dense2D<unsigned int>& connectE2, double h_normal,
                                     double h_binormal, dense2D<double>& metrics);
