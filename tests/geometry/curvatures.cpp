@@ -2,34 +2,34 @@
 
 #include <cmath>
 
-#include "geometry/curve_kernels.h"
 #include "test_support.h"
 
 using namespace testing_support;
 using zarn::linegen::curvatures;
 
-TEST(Curvatures, RightAngleStraightLineAndReversal) {
+TEST(Curvatures, WorkedValues) {
   zarn::dense1D<double, 8> c;
   ASSERT_EQ(curvatures(points({{0, 0}, {1, 0}, {1, 1}}), ids({0, 1, 2}), c), 0);
-  ASSERT_EQ(c.size(), 3u);
-  for (double v : c) EXPECT_DOUBLE_EQ(v, std::sqrt(2.0));
+  EXPECT_TRUE(same_vector(c, values({std::sqrt(2.0), std::sqrt(2.0), std::sqrt(2.0)})));
   ASSERT_EQ(curvatures(points({{0, 0, 0}, {1, 1, 1}, {3, 3, 3}}), ids({0, 1, 2}), c), 0);
   EXPECT_TRUE(same_vector(c, values({0, 0, 0})));
-  // A reversal: 4 / (l0 + l1), here with edges of lengths 1 and 3.
+  // A reversal: 4 / (l0 + l1) with edges of lengths 1 and 3.
   ASSERT_EQ(curvatures(points({{0, 0}, {1, 0}, {-2, 0}}), ids({0, 1, 2}), c), 0);
   EXPECT_DOUBLE_EQ(c[1], 1.0);
+  // A repeated node: 0 at both ends of the zero-length edge.
+  ASSERT_EQ(curvatures(points({{0, 0}, {1, 0}, {1, 1}, {2, 1}}), ids({0, 1, 1, 2, 3}), c), 0);
+  EXPECT_TRUE(same_vector(c, values({0, 0, 0, std::sqrt(2.0), std::sqrt(2.0)})));
 }
 
 TEST(Curvatures, CircleGivesInverseRadiusAtAnyScale) {
   const double pi = std::acos(-1.0);
+  const int n = 400;
   for (double R : {1e-8, 1.0, 1e8}) {
-    const int n = 400;
     zarn::dense2D<double> coords(3, n);
     zarn::dense1D<unsigned int, 8> chain;
-    for (int i = 0; i < n; ++i) {
-      // A circle in a tilted plane: 3D code path with all components in use.
-      const double a = 2 * pi * i / n, x = R * std::cos(a), y = R * std::sin(a);
-      coords(0, i) = x, coords(1, i) = y * 0.6, coords(2, i) = y * 0.8;
+    for (int i = 0; i < n; ++i) {  // in a tilted plane: every component in use
+      const double a = 2 * pi * i / n, y = R * std::sin(a);
+      coords(0, i) = R * std::cos(a), coords(1, i) = y * 0.6, coords(2, i) = y * 0.8;
       chain.push_back(i);
     }
     zarn::dense1D<double, 8> c;
@@ -38,31 +38,17 @@ TEST(Curvatures, CircleGivesInverseRadiusAtAnyScale) {
   }
 }
 
-TEST(Curvatures, ShortChainsRepeatedNodesAndErrors) {
-  const auto coords = points({{0, 0}, {1, 0}, {1, 1}, {2, 1}});
-  zarn::dense1D<double, 8> c = values({5, 5, 5, 5, 5});
-  EXPECT_EQ(curvatures(coords, ids({0, 3}), c), 0);
+TEST(Curvatures, ShortChainsAndErrorsEmptyTheOutput) {
+  const auto coords = points({{0, 0}, {1, 0}, {1, 1}});
+  zarn::dense1D<double, 8> c = values({5, 5, 5, 5});
+  EXPECT_EQ(curvatures(coords, ids({0, 2}), c), 0);
   EXPECT_TRUE(same_vector(c, values({0, 0})));
-  // Empty chain: success and an empty output even with bad coordinates.
-  c = values({5});
-  EXPECT_EQ(curvatures(zarn::dense2D<double>(4, 1), ids({}), c), 0);
+  EXPECT_EQ(curvatures(zarn::dense2D<double>(4, 1), ids({}), c), 0);  // before the row check
   EXPECT_TRUE(c.empty());
-  // A repeated node: both ends of the zero-length edge get 0.
-  ASSERT_EQ(curvatures(coords, ids({0, 1, 1, 2, 3}), c), 0);
-  EXPECT_TRUE(same_vector(c, values({0, 0, 0, c[3], c[3]})));
-  EXPECT_GT(c[3], 0.0);
   c = values({5});
   EXPECT_EQ(curvatures(zarn::dense2D<double>(1, 4), ids({0, 1, 2}), c), -1);
   EXPECT_TRUE(c.empty());
-  EXPECT_EQ(curvatures(coords, ids({0, 1, 4}), c), -2);
+  c = values({5});
+  EXPECT_EQ(curvatures(coords, ids({0, 1, 3}), c), -2);
   EXPECT_TRUE(c.empty());
-}
-
-TEST(Curvatures, KernelMatchesTheCheckedCall) {
-  const auto coords = points({{0, 0}, {1, 0.2}, {2, 1}, {2.5, 3}, {2, 4}});
-  const auto chain = ids({0, 1, 2, 3, 4});
-  zarn::dense1D<double, 8> a, b(5, -1.0);
-  ASSERT_EQ(curvatures(coords, chain, a), 0);
-  zarn::linegen::detail::curvatures_unchecked(coords, chain, b);
-  EXPECT_TRUE(same_vector(a, b));
 }

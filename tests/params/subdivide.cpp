@@ -49,25 +49,6 @@ TEST(Subdivide, WorkedCountsAndPlacements) {
   EXPECT_EQ(subdivide_unit(0.25, 0.25, true, true, 1, 1).chain.size(), 3u);
 }
 
-TEST(Subdivide, ChainDropsInteriorNodesAndGradesSizes) {
-  auto p = values({0, 0.5, 1});
-  auto s = values({0.1, 0.2, 0.4});
-  zarn::dense1D<unsigned int, 8> out = ids({77});
-  ASSERT_EQ(subdivide(p, s, ids({0, 1, 2}), false, false, 1, 1000, out), 0);
-  ASSERT_GE(out.size(), 4u);
-  EXPECT_EQ(out[0], 77u);
-  EXPECT_EQ(out[1], 0u);
-  EXPECT_EQ(out.back(), 2u);
-  for (std::size_t i = 2; i + 1 < out.size(); ++i) EXPECT_EQ(out[i], i + 1);  // 3, 4, ...
-  // New parameters increase and the steps grow with the sizes.
-  for (std::size_t i = 4; i < p.size(); ++i) {
-    EXPECT_GT(p[i], p[i - 1]);
-    if (i > 4) {
-      EXPECT_GT(p[i] - p[i - 1], p[i - 1] - p[i - 2]);
-    }
-  }
-}
-
 TEST(Subdivide, RefusesBadInputAndChangesNothing) {
   auto p = values({0, 1});
   auto s = values({0.25});  // shorter than params
@@ -117,10 +98,15 @@ TEST(Subdivide, RandomSizesFollowTheRoundingRule) {
     if (round_up && double(n) < T) ++n;
     if (even && n % 2) ++n;
 
-    zarn::dense1D<unsigned int, 8> out;
+    zarn::dense1D<unsigned int, 8> out = ids({77});
     ASSERT_EQ(subdivide(p, s, chain, round_up, even, nmin, nmax, out), 0);
-    ASSERT_EQ(out.size(), n + 1) << trial;
+    ASSERT_EQ(out.size(), n + 2) << trial;
     ASSERT_EQ(p.size(), m + n - 1);
+    // Appended after 77: first chain node, new nodes m, m + 1, ..., last node
+    // (the chain's interior nodes are dropped).
+    EXPECT_EQ(out[1], chain[0]);
+    EXPECT_EQ(out[n + 1], chain[m - 1]);
+    for (std::size_t j = 1; j < n; ++j) EXPECT_EQ(out[j + 1], m + j - 1);
     // Node j stands where the count of elements from the first chain node,
     // with the size linear on each piece, reaches j T / n: measured back
     // with the size each node was given (the series forms of the count are
@@ -146,8 +132,9 @@ TEST(Subdivide, AllocationFailureLeavesEveryListAsAtEntry) {
     auto p = values({0, 1});
     auto s = values({0.01, 0.01});
     auto out = ids({9});
+    const auto chain = ids({0, 1});
     zarn::fail_allocation_after(fail);
-    const int status = subdivide(p, s, ids({0, 1}), false, false, 1, 1000, out);
+    const int status = subdivide(p, s, chain, false, false, 1, 1000, out);
     zarn::fail_allocation_after(-1);
     if (status == 0) break;
     EXPECT_EQ(status, -199);
