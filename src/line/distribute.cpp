@@ -172,6 +172,9 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
   const std::uint64_t n = bounded_element_count(total, force_even, nmin, nmax);
   if (total < min_total || std::isnan(total) || n == 1) return true;
   const double step = total / static_cast<double>(n);
+  // New nodes get 32-bit identifiers after the existing ones: a count that
+  // cannot be numbered cannot be stored either.
+  if (!fits_node_count(coords.cols(), n - 1)) return false;
   const std::size_t added = static_cast<std::size_t>(n - 1);
   if (!new_coords.reserve(D, added) || !field.reserve(added) || !new_params.reserve(added)) {
     new_coords.clear();

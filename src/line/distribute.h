@@ -35,7 +35,8 @@ std::uint64_t bounded_element_count(double total, bool force_even, std::uint64_t
 // parameter at each new node; stays empty when params is empty).
 //
 // Returns false only when working memory or an output could not be
-// allocated; the outputs are then empty. "No interior node needed" is a
+// allocated, or when coords.cols() + n - 1 would pass 4294967295 (the new
+// nodes could not get 32-bit identifiers); the outputs are then empty. "No interior node needed" is a
 // success with empty outputs.
 template <int D>
 bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
