@@ -1,7 +1,11 @@
+#include <cellkit/cellkit.h>
+
 #include <linegen/linegen.h>
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
+
+#include "geometry/id_bound.h"
 
 namespace zarn {
 namespace linegen {
@@ -14,10 +18,9 @@ int normals(const dense2D<double>& coords, const dense2D<unsigned int>& connecti
   if (connectivity.rows() < 2) return -2;
   const std::size_t nodes = coords.cols();
   const std::size_t edges = connectivity.cols();
-  // The end nodes index both coords and the output: check them all before
-  // anything is written.
-  for (std::size_t e = 0; e < edges; ++e)
-    if (connectivity(0, e) >= nodes || connectivity(1, e) >= nodes) return -2;
+  // The nodes index both coords and the output: every identifier is checked
+  // before anything is written.
+  if (!cellkit::check_IDs(connectivity, cellkit::edge, id_bound(nodes))) return -2;
 
   dense1D<double, 8> weight;
   if (!weight.resize(nodes, 0.0)) return -199;
