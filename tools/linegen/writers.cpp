@@ -133,7 +133,7 @@ std::string write_svg(Mesh const& mesh, std::string const& title) {
 
   // Page: a fixed drawing width, the height from the aspect ratio within
   // bounds; text above and legends below.
-  const double plot_w = 920, plot_h_max = 640, margin = 40, top = 64, bottom = 118;
+  const double plot_w = 920, plot_h_max = 640, margin = 40, top = 84, bottom = 130;
   double scale = plot_w / (dx > 0 ? dx : dy);
   if (dy > 0) scale = std::min(scale, plot_h_max / dy);
   if (!std::isfinite(scale) || scale <= 0) scale = 1;
@@ -183,19 +183,37 @@ std::string write_svg(Mesh const& mesh, std::string const& title) {
     for (unsigned int n : c.input_nodes) s += "<circle cx=\"" + px(n) + "\" cy=\"" + py(n) + "\" r=\"5\"/>\n";
   s += "</g>\n";
 
-  // Curve labels beside the middle of each curve, with a white halo.
+  // Curve labels beside the middle of each curve, on the side away from the
+  // rest of the curve (above a straight one), kept inside the page.
   s += "<g class=\"labels\" font-size=\"13\" stroke=\"white\" stroke-width=\"3\" paint-order=\"stroke\">\n";
   for (auto const& c : mesh.curves) {
-    if (c.chain.empty()) continue;
-    const unsigned int n = c.chain[c.chain.size() / 2];
-    s += "<text x=\"" + fixed(x0 + (mesh.coord(n, 0) - xmin) * scale + 8) + "\" y=\"" +
-         fixed(y0 + (ymax - mesh.coord(n, 1)) * scale - 8) + "\">" + xml_escaped(c.name) +
-         (c.three_d ? " (3D)" : "") + "</text>\n";
+    if (c.chain.size() < 2) continue;
+    auto sx = [&](unsigned int n) { return x0 + (mesh.coord(n, 0) - xmin) * scale; };
+    auto sy = [&](unsigned int n) { return y0 + (ymax - mesh.coord(n, 1)) * scale; };
+    const std::size_t m = c.chain.size() / 2;
+    const unsigned int n = c.chain[m], a = c.chain[m - 1], b = c.chain[std::min(m + 1, c.chain.size() - 1)];
+    double nx = -(sy(b) - sy(a)), ny = sx(b) - sx(a);
+    const double norm = std::hypot(nx, ny);
+    nx = norm > 0 ? nx / norm : 0, ny = norm > 0 ? ny / norm : -1;
+    // Centre of the curve's box on the page.
+    double lo_x = sx(n), hi_x = lo_x, lo_y = sy(n), hi_y = lo_y;
+    for (unsigned int k : c.chain)
+      lo_x = std::min(lo_x, sx(k)), hi_x = std::max(hi_x, sx(k)), lo_y = std::min(lo_y, sy(k)),
+      hi_y = std::max(hi_y, sy(k));
+    const double away = nx * (sx(n) - (lo_x + hi_x) / 2) + ny * (sy(n) - (lo_y + hi_y) / 2);
+    if (away < -1 || (std::fabs(away) <= 1 && ny > 0)) nx = -nx, ny = -ny;
+    const std::string text = c.name + (c.three_d ? " (3D)" : "");
+    // The text box just clear of the node along the normal.
+    const double text_w = 7.5 * static_cast<double>(text.size()), text_h = 12;
+    const double reach = 6 + 0.5 * (std::fabs(nx) * text_w + std::fabs(ny) * text_h);
+    const double x = std::clamp(sx(n) + reach * nx - text_w / 2, 4.0, std::max(4.0, width - 4 - text_w));
+    const double y = sy(n) + reach * ny + text_h / 2 - 2;
+    s += "<text x=\"" + fixed(x) + "\" y=\"" + fixed(y) + "\">" + xml_escaped(text) + "</text>\n";
   }
   s += "</g>\n";
 
   // Legends: scale bar, colour bar, node symbols.
-  const double legend_y = top + plot_h + 36;
+  const double legend_y = top + plot_h + 50;
   const double bar = round_length(150 / scale);
   const double bar_px = bar * scale;
   s += "<g class=\"scale-bar\" stroke=\"#222\" stroke-width=\"2\">\n";
