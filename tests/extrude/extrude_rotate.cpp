@@ -3,6 +3,8 @@
 
 #include <linegen/linegen.h>
 
+#include <type_traits>
+
 #include "extrude_checks.h"
 
 namespace {
@@ -144,43 +146,28 @@ TEST(ExtrudeRotate, CountZero) {
   }));
 }
 
-// Each overload's codes in check order; `path` turns a dimension's centre
-// and rotation into the overload's arguments.
+// The rotation argument of dimension D: an angle, or a turn about z.
+double turn(double angle, std::integral_constant<int, 2>) { return angle; }
+V3 turn(double angle, std::integral_constant<int, 3>) { return V3(0, 0, angle); }
+
+// Each overload's codes in check order.
 template <int D>
 void check_codes_in_order() {
   using V = vector_fixed<double, D>;
+  using dim = std::integral_constant<int, D>;
   const V p = vec<D>(1, 0, 0), centre = vec<D>(0, 0, 0), on_centre = vec<D>(0, 0, 0);
-  auto point_count = [&](const V& start, double turn, unsigned int count) {
-    return [=](auto& c, auto& i) {
-      if constexpr (D == 2)
-        return extrude_rotate(c, start, centre, turn, count, i);
-      else
-        return extrude_rotate(c, start, centre, V3(0, 0, turn), count, i);
-    };
+  auto point_count = [&](const V& start, double a, unsigned int count) {
+    return [=](auto& c, auto& i) { return extrude_rotate(c, start, centre, turn(a, dim()), count, i); };
   };
-  auto point_sizes = [&](const V& start, double turn, double h0, double h1) {
-    return [=](auto& c, auto& i) {
-      if constexpr (D == 2)
-        return extrude_rotate(c, start, centre, turn, h0, h1, true, i);
-      else
-        return extrude_rotate(c, start, centre, V3(0, 0, turn), h0, h1, true, i);
-    };
+  auto point_sizes = [&](const V& start, double a, double h0, double h1) {
+    return
+        [=](auto& c, auto& i) { return extrude_rotate(c, start, centre, turn(a, dim()), h0, h1, true, i); };
   };
-  auto node_count = [&](unsigned int s, double turn, unsigned int count) {
-    return [=](auto& c, auto& i) {
-      if constexpr (D == 2)
-        return extrude_rotate(c, s, centre, turn, count, i);
-      else
-        return extrude_rotate(c, s, centre, V3(0, 0, turn), count, i);
-    };
+  auto node_count = [&](unsigned int s, double a, unsigned int count) {
+    return [=](auto& c, auto& i) { return extrude_rotate(c, s, centre, turn(a, dim()), count, i); };
   };
-  auto node_sizes = [&](unsigned int s, double turn, double h0, double h1) {
-    return [=](auto& c, auto& i) {
-      if constexpr (D == 2)
-        return extrude_rotate(c, s, centre, turn, h0, h1, false, i);
-      else
-        return extrude_rotate(c, s, centre, V3(0, 0, turn), h0, h1, false, i);
-    };
+  auto node_sizes = [&](unsigned int s, double a, double h0, double h1) {
+    return [=](auto& c, auto& i) { return extrude_rotate(c, s, centre, turn(a, dim()), h0, h1, false, i); };
   };
   dense2D<double> other_rows(D == 2 ? 3 : 2, 1, 0.0), empty, one = nodes<D>({p}), empty_rows(D, 0);
   dense2D<double> centre_node = nodes<D>({on_centre});
