@@ -110,9 +110,13 @@ int bound_one(metric<N>& m, double hmin, double hmax) {
 // definite whenever either metric is, so one semi-definite metric (a size
 // infinite in some direction) needs no special case.
 template <int N>
-bool minimum_one(const metric<N>& a, const metric<N>& b, metric<N>& out) {
+bool minimum_one(const metric<N>& a, const metric<N>& b, metric<N>& out, double* gain = nullptr) {
+  // gain: the largest relative excess of B's eigenvalue over A's in the
+  // common basis, 0 when B is nowhere tighter than A.
+  if (gain) *gain = 0.0;
   if (is_zero(a)) {
     out = b;
+    if (gain && !is_zero(b)) *gain = std::numeric_limits<double>::infinity();
     return true;
   }
   if (is_zero(b)) {
@@ -126,8 +130,10 @@ bool minimum_one(const metric<N>& a, const metric<N>& b, metric<N>& out) {
     double lambda[N];
     bool finite = true;
     for (int k = 0; k < N; ++k) {
-      lambda[k] = std::max(quadratic_form(a, basis + k * N), quadratic_form(b, basis + k * N));
+      const double la = quadratic_form(a, basis + k * N), lb = quadratic_form(b, basis + k * N);
+      lambda[k] = std::max(la, lb);
       finite = finite && std::isfinite(lambda[k]);
+      if (gain && lb > la) *gain = std::max(*gain, la > 0.0 ? (lb - la) / la : 1.0);
     }
     if (finite) {
       compose_metric(lambda, dual, out);
@@ -189,18 +195,14 @@ struct metric_field {
     metric<N> grown, out;
     if (!grown_metric(load<N>(metrics.col(from)), growth, grown)) return false;
     const metric<N> current = load<N>(metrics.col(to));
-    if (!minimum_one(current, grown, out)) return false;
-    // Only a change beyond rounding counts: the intersection of a metric
-    // with a looser one reproduces it to a few units of its last place.
-    double scale = 0.0, diff = 0.0;
-    for (std::size_t k = 0; k < packed<N>; ++k) {
+    double gain = 0.0;
+    if (!minimum_one(current, grown, out, &gain) || !(gain > 0.0)) return false;
+    for (std::size_t k = 0; k < packed<N>; ++k)
       if (!std::isfinite(out[k])) return false;
-      scale = std::max(scale, std::max(std::fabs(out[k]), std::fabs(current[k])));
-      diff = std::max(diff, std::fabs(out[k] - current[k]));
-    }
-    if (!(diff > 1e-10 * scale)) return false;
+    // Any tightening is kept, so that small steps do not add up along a
+    // chain; only one beyond rounding asks for another round.
     linegen::store_metric(out, metrics.col(to));
-    return true;
+    return gain > 1e-10;
   }
 };
 

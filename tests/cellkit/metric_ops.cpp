@@ -331,8 +331,9 @@ TEST(BoundMetricGradations, MetricsOnRandomChains) {
 
 TEST(BoundMetricGradations, IsotropicMetricsFollowTheSizes) {
   std::mt19937 rng(21);
-  std::uniform_real_distribution<double> size(0.05, 2.0);
-  const std::size_t n = 30;
+  std::uniform_real_distribution<double> size(0.01, 2.0);
+  // A long chain: small tightenings must not be dropped and add up.
+  const std::size_t n = 400;
   const dense2D<double> x = random_chain(rng, n);
   dense1D<double, 8> h(n);
   dense2D<double> m(3, n);
@@ -344,7 +345,17 @@ TEST(BoundMetricGradations, IsotropicMetricsFollowTheSizes) {
   ASSERT_EQ(bound_metric_gradations(x, chain_edges(n), edge, {}, true, -1, 0.1, h), 0);
   ASSERT_EQ(bound_metric_gradations(x, chain_edges(n), edge, {}, true, 0, 0.1, m), 0);
   for (std::size_t j = 0; j < n; ++j) {
-    EXPECT_TRUE(testing_support::near_rel(m(0, j), 1.0 / (h[j] * h[j]), 1e-9)) << j;
-    EXPECT_NEAR(m(1, j), 0.0, 1e-9 * m(0, j));
+    EXPECT_TRUE(testing_support::near_rel(m(0, j) * h[j] * h[j], 1.0, 1e-12)) << j;
+    EXPECT_NEAR(m(1, j), 0.0, 1e-12 * m(0, j));
+  }  // Sizes that exceed the bound by a hair are still brought down to it.
+  const dense2D<double> line = testing_support::points({{0, 0}, {1, 0}, {2, 0}, {3, 0}});
+  dense2D<double> hair(3, 4);
+  for (std::size_t j = 0; j < 4; ++j) {
+    const double h = (1.0 + 0.5 * j) * (j == 0 ? 1.0 : 1.0 + 1e-11);
+    hair(0, j) = hair(2, j) = 1.0 / (h * h);
+    hair(1, j) = 0.0;
   }
+  ASSERT_EQ(bound_metric_gradations(line, chain_edges(4), edge, {}, true, 0, 0.5, hair), 0);
+  for (std::size_t j = 0; j < 4; ++j)
+    EXPECT_TRUE(testing_support::near_rel(hair(0, j) * (1.0 + 0.5 * j) * (1.0 + 0.5 * j), 1.0, 1e-14)) << j;
 }
