@@ -206,8 +206,9 @@ struct metric_field {
   }
 };
 
-// Sweeps the edges forward then backward, relaxing each edge both ways,
-// until nothing changes. For a chain listed in order one round settles the
+// Sweeps the edges forward (first node to second) then backward (second to
+// first), so that every edge is relaxed both ways in each round, until
+// nothing changes. For a chain listed in order one round settles the
 // field and a second confirms it; for other edge sets the rounds are bounded
 // by the edge count, which is enough for the sizes (each round fixes at least
 // one more edge along every shortest growth path).
@@ -234,11 +235,9 @@ int bound_gradations(dense2D<double> const& coords, dense2D<unsigned int> const&
     const double length = edge_length(coords, a, b);
     if (!std::isfinite(length)) return false;
     const double growth = gradation * length;
-    const unsigned int first = forward ? a : b, second = forward ? b : a;
-    bool changed = false;
-    if (fixed.empty() || fixed[second] == 0u) changed |= field.relax(first, second, growth);
-    if (fixed.empty() || fixed[first] == 0u) changed |= field.relax(second, first, growth);
-    return changed;
+    const unsigned int from = forward ? a : b, to = forward ? b : a;
+    if (!fixed.empty() && fixed[to] != 0u) return false;
+    return field.relax(from, to, growth);
   };
   for (std::size_t round = 0; round <= edges; ++round) {
     bool changed = false;
