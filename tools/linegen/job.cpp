@@ -262,10 +262,11 @@ CurveJob curve(json const& v, std::string const& place, int dimension, unsigned 
                                                            {"extrude_rotate", Kind::extrude_rotate}};
   auto found = std::find_if(kinds.begin(), kinds.end(), [&](auto const& k) { return k.first == kind_text; });
   if (found == kinds.end())
-    fail(field("kind"), "unknown kind " + describe(kind) +
-                            ": expected line, straight, spline, extrude_translate or extrude_rotate");
+    fail(field("kind"),
+         (kind.is_string() ? "unknown kind " + kind.dump() : "expected a kind, found " + describe(kind)) +
+             ": expected line, straight, spline, extrude_translate or extrude_rotate");
   c.kind = found->second;
-  const std::string what = "a " + kind_text + " curve";
+  const std::string what = (kind_text[0] == 'e' ? "an " : "a ") + kind_text + " curve";
 
   c.name = "curve " + std::to_string(ordinal);
   if (has(v, "name")) {
@@ -439,19 +440,11 @@ class DuplicateKeys {
   void element_done() {
     if (!frames_.empty() && !frames_.back().object) ++frames_.back().index;
   }
-  // The place of the current key: the keys and indices of the open frames.
+  // The place of the current key: the key or index of the open child in
+  // every open object or list.
   std::string path() const {
     std::string p;
-    for (std::size_t i = 0; i < frames_.size(); ++i) {
-      if (frames_[i].object && i + 1 == frames_.size()) {
-        if (i == 0) return p;
-        break;
-      }
-      if (frames_[i].object)
-        p = with_field(p, frames_[i].key);
-      else
-        p = with_index(p, frames_[i].index);
-    }
+    for (auto const& f : frames_) p = f.object ? with_field(p, f.key) : with_index(p, f.index);
     return p;
   }
   std::vector<Frame> frames_;

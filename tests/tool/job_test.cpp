@@ -1,0 +1,251 @@
+// Reading job files: the fields, their defaults, and one clear fault for each
+// kind of bad input.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "job.h"
+
+using linegen_tool::Kind;
+using linegen_tool::parse_job;
+using linegen_tool::SplineEnds;
+
+namespace {
+
+// A job around one curve: `curve` is the text of the curve's object.
+std::string with_curve(std::string const& curve, std::string const& nodes = "[[0,0],[1,0],[2,1],[3,1]]") {
+  return "{\"nodes\": " + nodes + ", \"curves\": [" + curve + "]}";
+}
+
+TEST(Job, FieldsAndTheLibrarysDefaults) {
+  const auto parsed = parse_job(R"({
+    "nodes": [[0, 0], [1, 0], [2, 1], [3, 1]],
+    "curves": [
+      {"kind": "line", "chain": [0, 1, 2], "sizes": 0.5},
+      {"kind": "line", "name": "fine", "chain": [0, 3], "params": [0, 2], "metrics": [4, 0, 1],
+       "force_even": true, "nmin": 3, "nmax": 9, "chordal_error": -0.1, "min_size": 0.01},
+      {"kind": "straight", "chain": [0, 1, 2], "elements": 7.0},
+      {"kind": "spline", "chain": [0, 1, 2, 3], "ends": "closed", "sizes": [1, 2, 3, 4],
+       "default_size": 0.3, "gradation": 1.2},
+      {"kind": "extrude_translate", "start_node": 3, "vector": [1, 1], "h0": 0.1, "h1": 0.2, "force_even": true},
+      {"kind": "extrude_rotate", "start": [5, 0], "centre": [4, 0], "angle": 1.5, "count": 6}
+    ]})");
+  ASSERT_FALSE(parsed.fault) << parsed.fault->place << ": " << parsed.fault->message;
+  const auto& job = *parsed.job;
+  EXPECT_EQ(job.dimension, 2);
+  EXPECT_EQ(job.node_count(), 4u);
+  ASSERT_EQ(job.curves.size(), 6u);
+
+  const auto& line = job.curves[0];
+  EXPECT_EQ(line.kind, Kind::line);
+  EXPECT_EQ(line.name, "curve 0");
+  EXPECT_EQ(line.place, "curves[0]");
+  EXPECT_EQ(*line.sizes, (std::vector<double>{0.5, 0.5, 0.5}));
+  EXPECT_FALSE(line.params);
+  EXPECT_FALSE(line.force_even);
+  EXPECT_EQ(line.nmin, 1u);
+  EXPECT_EQ(line.nmax, 4294967295u);
+  EXPECT_EQ(line.chordal_error, 0.0);
+  EXPECT_EQ(line.min_size, 0.0);
+
+  const auto& fine = job.curves[1];
+  EXPECT_EQ(fine.name, "fine");
+  EXPECT_EQ(*fine.metrics, (std::vector<double>{4, 0, 1, 4, 0, 1}));
+  EXPECT_EQ(*fine.params, (std::vector<double>{0, 2}));
+  EXPECT_TRUE(fine.force_even);
+  EXPECT_EQ(fine.nmin, 3u);
+  EXPECT_EQ(fine.nmax, 9u);
+  EXPECT_EQ(fine.chordal_error, -0.1);
+  EXPECT_EQ(fine.min_size, 0.01);
+
+  EXPECT_EQ(*job.curves[2].elements, 7u);
+
+  const auto& spline = job.curves[3];
+  EXPECT_EQ(spline.ends, SplineEnds::closed);
+  EXPECT_EQ(spline.default_size, 0.3);
+  EXPECT_EQ(spline.gradation, 1.2);
+  EXPECT_EQ(job.curves[0].gradation, 1.7976931348623157e308);
+
+  const auto& translate = job.curves[4];
+  EXPECT_EQ(*translate.start_node, 3u);
+  EXPECT_FALSE(translate.count);
+  EXPECT_EQ(translate.h0, 0.1);
+  EXPECT_TRUE(translate.force_even);
+
+  const auto& rotate = job.curves[5];
+  EXPECT_FALSE(rotate.start_node);
+  EXPECT_EQ(rotate.start[0], 5.0);
+  EXPECT_EQ(rotate.centre[0], 4.0);
+  EXPECT_EQ(rotate.angle, 1.5);
+  EXPECT_EQ(*rotate.count, 6u);
+}
+
+TEST(Job, DimensionFromTheFieldOrTheNodes) {
+  auto parsed = parse_job(R"({"dimension": 3, "curves": [
+      {"kind": "extrude_rotate", "start": [1, 0, 0], "centre": [0, 0, 0], "rotation": [0, 0, 1], "count": 2}]})");
+  ASSERT_FALSE(parsed.fault) << parsed.fault->message;
+  EXPECT_EQ(parsed.job->dimension, 3);
+  EXPECT_EQ(parsed.job->curves[0].rotation[2], 1.0);
+
+  parsed = parse_job(R"({"nodes": [[0, 0, 0], [1, 2, 3]], "curves": [
+      {"kind": "straight", "chain": [0, 1], "metrics": [[1, 0, 1, 0, 0, 1], [4, 0, 4, 0, 0, 4]]}]})");
+  ASSERT_FALSE(parsed.fault) << parsed.fault->message;
+  EXPECT_EQ(parsed.job->dimension, 3);
+  EXPECT_EQ(parsed.job->nodes, (std::vector<double>{0, 0, 0, 1, 2, 3}));
+  EXPECT_EQ(parsed.job->curves[0].metrics->size(), 12u);
+}
+
+struct Bad {
+  char const* what;
+  std::string text;
+  std::string place;
+  std::string message;  // a part of the message
+};
+
+class BadJob : public ::testing::TestWithParam<Bad> {};
+
+TEST_P(BadJob, NamesThePlaceAndTheFault) {
+  const auto parsed = parse_job(GetParam().text);
+  ASSERT_FALSE(parsed.job);
+  ASSERT_TRUE(parsed.fault);
+  EXPECT_EQ(parsed.fault->place, GetParam().place);
+  EXPECT_NE(parsed.fault->message.find(GetParam().message), std::string::npos) << parsed.fault->message;
+  EXPECT_EQ(parsed.fault->message.find('\n'), std::string::npos) << "one line";
+}
+
+const std::string twelve_nodes =
+    "[[0,0],[1,0],[2,0],[3,0],[4,0],[5,0],[6,0],[7,0],[8,0],[9,0],[10,0],[11,0]]";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadJob,
+    ::testing::Values(
+        Bad{"empty", "", "", "the file is empty"}, Bad{"blank", " \n\t\n", "", "only white space"},
+        Bad{"not_json", "nodes: [1, 2]", "", "not valid JSON at line 1"},
+        Bad{"truncated", "{\"nodes\": [[0, 0],\n", "", "not valid JSON at line 2"},
+        Bad{"bare_nan", with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": [1, NaN]}"), "",
+            "NaN is not a JSON number"},
+        Bad{"bare_infinity", "{\"nodes\": [[0, -Infinity]]}", "", "-Infinity is not a JSON number"},
+        Bad{"huge", "{\"nodes\": [[0, 0],\n [1e999, 0]]}", "",
+            "line 2, column 3, the number 1e999 is too large"},
+        Bad{"not_an_object", "[1, 2]", "", "expected a JSON object"},
+        Bad{"duplicate", with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": 1, \"sizes\": 2}"),
+            "curves[0].sizes", "given twice"}),
+    [](auto const& info) { return std::string(info.param.what); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Structure, BadJob,
+    ::testing::Values(
+        Bad{"unknown_top", "{\"nodes\": [[0,0]], \"curve\": []}", "",
+            "unknown field \"curve\" in the job; did you mean \"curves\"?"},
+        Bad{"no_curves", "{\"nodes\": [[0,0]]}", "", "the job has no \"curves\""},
+        Bad{"empty_curves", "{\"nodes\": [[0,0]], \"curves\": []}", "curves", "no curves"},
+        Bad{"no_dimension", "{\"curves\": [{\"kind\": \"line\"}]}", "", "give \"dimension\""},
+        Bad{"bad_dimension", "{\"dimension\": 4, \"curves\": []}", "dimension", "expected 2 or 3, found 4"},
+        Bad{"node_shape", "{\"nodes\": [[0,0],[1,0,0]], \"curves\": []}", "nodes[1]", "found 3"},
+        Bad{"node_text", "{\"nodes\": [[0,0],[1,\"x\"]], \"curves\": []}", "nodes[1][1]",
+            "expected a number, found the string \"x\""},
+        Bad{"no_kind", with_curve("{\"chain\": [0, 1]}"), "curves[0]", "has no \"kind\""},
+        Bad{"unknown_kind", with_curve("{\"kind\": \"lines\"}"), "curves[0].kind",
+            "unknown kind \"lines\": expected line"},
+        Bad{"typo",
+            with_curve("{\"kind\": \"spline\", \"chain\": [0, 1], \"sizes\": 1, \"chordal_eror\": 0.1}"),
+            "curves[0]", "unknown field \"chordal_eror\" in a spline curve; did you mean \"chordal_error\"?"},
+        Bad{"other_kind",
+            with_curve("{\"kind\": \"spline\", \"chain\": [0, 1], \"sizes\": 1, \"params\": [0, 1]}"),
+            "curves[0].params", "does not apply to a spline curve"},
+        Bad{"angle_in_3d",
+            "{\"dimension\": 3, \"curves\": [{\"kind\": \"extrude_rotate\", \"start\": [1,0,0], \"centre\": "
+            "[0,0,0], "
+            "\"angle\": 1, \"count\": 2}]}",
+            "curves[0].angle", "does not apply to an extrude_rotate curve in a 3D job"},
+        Bad{"no_chain", with_curve("{\"kind\": \"line\", \"sizes\": 1}"), "curves[0]", "has no \"chain\""},
+        Bad{"short_chain", with_curve("{\"kind\": \"line\", \"chain\": [2], \"sizes\": 1}"),
+            "curves[0].chain", "needs at least 2"},
+        Bad{"missing_node",
+            with_curve("{\"kind\": \"line\", \"chain\": [0, 1, 2, 17], \"sizes\": 1}", twelve_nodes),
+            "curves[0].chain[3]", "node 17 does not exist: the job has 12 nodes"},
+        Bad{"negative_node", with_curve("{\"kind\": \"line\", \"chain\": [-1, 1], \"sizes\": 1}"),
+            "curves[0].chain[0]", "node -1 does not exist"},
+        Bad{"huge_node", with_curve("{\"kind\": \"line\", \"chain\": [0, 1e20], \"sizes\": 1}"),
+            "curves[0].chain[1]", "node 1e+20 does not exist"},
+        Bad{"fraction_node", with_curve("{\"kind\": \"line\", \"chain\": [0, 1.5], \"sizes\": 1}"),
+            "curves[0].chain[1]", "whole number"},
+        Bad{"nan_string", with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": [1, \"NaN\"]}"),
+            "curves[0].sizes[1]", "JSON has no NaN or infinity"},
+        Bad{"inf_string", with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": \"-inf\"}"),
+            "curves[0].sizes", "JSON has no NaN or infinity"},
+        Bad{"size_count", with_curve("{\"kind\": \"line\", \"chain\": [0, 1, 2], \"sizes\": [1, 2]}"),
+            "curves[0].sizes", "2 sizes for a chain of 3 nodes"},
+        Bad{"metric_shape",
+            with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"metrics\": [[1, 0, 1], [1, 0]]}"),
+            "curves[0].metrics[1]", "has 3 entries (m00, m01, m11), found 2"},
+        Bad{"both_fields",
+            with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": 1, \"metrics\": [1, 0, 1]}"),
+            "curves[0]", "not both"},
+        Bad{"no_field", with_curve("{\"kind\": \"spline\", \"chain\": [0, 1]}"), "curves[0]",
+            "needs \"sizes\" or"},
+        Bad{"param_count",
+            with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": 1, \"params\": [0]}"),
+            "curves[0].params", "1 parameters for a chain of 2 nodes"},
+        Bad{"nmax_fraction",
+            with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": 1, \"nmax\": 2.5}"),
+            "curves[0].nmax", "whole number"},
+        Bad{"nmax_huge", with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": 1, \"nmax\": 1e10}"),
+            "curves[0].nmax", "too large"},
+        Bad{"nmin_negative",
+            with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": 1, \"nmin\": -2}"),
+            "curves[0].nmin", "must not be negative"},
+        Bad{"even_text",
+            with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": 1, \"force_even\": \"yes\"}"),
+            "curves[0].force_even", "expected true or false"},
+        Bad{"ends", with_curve("{\"kind\": \"spline\", \"chain\": [0, 1], \"sizes\": 1, \"ends\": \"open\"}"),
+            "curves[0].ends", "expected \"free\", \"closed\" or \"given\""},
+        Bad{"closed_twice",
+            with_curve("{\"kind\": \"spline\", \"chain\": [0, 1, 2, 0], \"sizes\": 1, \"ends\": \"closed\"}"),
+            "curves[0].chain", "lists its first node once"},
+        Bad{"given_short",
+            with_curve("{\"kind\": \"spline\", \"chain\": [0, 1, 2], \"sizes\": 1, \"ends\": \"given\"}"),
+            "curves[0].chain", "needs at least 4"},
+        Bad{"straight_both",
+            with_curve("{\"kind\": \"straight\", \"chain\": [0, 1], \"sizes\": 1, \"elements\": 3}"),
+            "curves[0]", "one of"},
+        Bad{"straight_zero", with_curve("{\"kind\": \"straight\", \"chain\": [0, 1], \"elements\": 0}"),
+            "curves[0].elements", "at least 1"},
+        Bad{"two_starts",
+            with_curve("{\"kind\": \"extrude_translate\", \"start\": [0, 0], \"start_node\": 1, "
+                       "\"vector\": [1, 0], \"count\": 2}"),
+            "curves[0]", "exactly one"},
+        Bad{"start_shape",
+            with_curve("{\"kind\": \"extrude_translate\", \"start\": [0], \"vector\": [1, 0], \"count\": 2}"),
+            "curves[0].start", "the start point has 2 coordinates in a 2D job, found 1"},
+        Bad{"count_and_sizes",
+            with_curve("{\"kind\": \"extrude_translate\", \"start_node\": 0, \"vector\": [1, 0], "
+                       "\"count\": 2, \"h0\": 1}"),
+            "curves[0]", "give \"count\" or the two sizes"},
+        Bad{"one_size",
+            with_curve("{\"kind\": \"extrude_translate\", \"start_node\": 0, \"vector\": [1, 0], \"h0\": 1}"),
+            "curves[0]", "give both sizes"},
+        Bad{"even_with_count",
+            with_curve("{\"kind\": \"extrude_rotate\", \"start_node\": 0, \"centre\": [1, 0], "
+                       "\"angle\": 1, \"count\": 3, \"force_even\": true}"),
+            "curves[0].force_even", "applies to a count computed"},
+        Bad{"zero_count",
+            with_curve("{\"kind\": \"extrude_rotate\", \"start_node\": 0, \"centre\": [1, 0], "
+                       "\"angle\": 1, \"count\": 0}"),
+            "curves[0].count", "at least 1"},
+        Bad{"no_centre",
+            with_curve("{\"kind\": \"extrude_rotate\", \"start_node\": 0, \"angle\": 1, \"count\": 3}"),
+            "curves[0]", "has no \"centre\""},
+        Bad{"second_curve", with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": 1}, 7"),
+            "curves[1]", "expected a curve"}),
+    [](auto const& info) { return std::string(info.param.what); });
+
+TEST(Job, DuplicateKeysAreFoundInsideLists) {
+  const auto parsed = parse_job(R"({"nodes": [[0,0],[1,0]], "curves": [
+      {"kind": "line", "chain": [0, 1], "sizes": 1},
+      {"kind": "line", "chain": [0, 1], "sizes": [1, 1], "metrics": [[1, 0, 1], {"a": 1, "a": 2}]}]})");
+  ASSERT_TRUE(parsed.fault);
+  EXPECT_EQ(parsed.fault->place, "curves[1].metrics[1].a");
+}
+
+}  // namespace
