@@ -1,5 +1,6 @@
 #include "spline/spline_sampling.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -69,8 +70,8 @@ bool sample_count(const spline_segment<D>& seg, double tolerance, double floor, 
   double h = DBL_MAX;
   if (tolerance != DBL_MAX)
     for (double t : {0.0, 0.25, 0.5, 0.75, 1.0})
-      h = std::fmin(h, chordal_size(spline_curvature(seg, t), tolerance));
-  h = std::fmax(floor, h);
+      h = std::min(h, chordal_size(spline_curvature(seg, t), tolerance));
+  h = std::max(floor, h);
   m = 2;
   if (h >= DBL_MAX) return true;
   // ceil(S / h) is huge for a tiny tolerance without a floor and NaN for
