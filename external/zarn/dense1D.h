@@ -28,15 +28,18 @@ class dense1D {
   dense1D(const dense1D&) noexcept = default;
   dense1D& operator=(const dense1D&) noexcept = default;
   dense1D(dense1D&& other) noexcept
-      : storage_(std::move(other.storage_)), offset_(other.offset_), size_(other.size_) {
+      : storage_(std::move(other.storage_)), offset_(other.offset_), size_(other.size_), room_(other.room_) {
     other.offset_ = other.size_ = 0;
+    other.room_ = unbounded;
   }
   dense1D& operator=(dense1D&& other) noexcept {
     if (this != &other) {
       storage_ = std::move(other.storage_);
       offset_ = other.offset_;
       size_ = other.size_;
+      room_ = other.room_;
       other.offset_ = other.size_ = 0;
+      other.room_ = unbounded;
     }
     return *this;
   }
@@ -44,9 +47,12 @@ class dense1D {
 
   std::size_t size() const noexcept { return size_; }
   bool empty() const noexcept { return size_ == 0; }
-  // Entries the storage holds from the view's start.
+  // Entries the storage holds from the view's start. A sub-vector view may
+  // use only its own entries in place: growing it past them moves it to
+  // storage of its own, so that it never writes over its parent's entries.
   std::size_t capacity() const noexcept {
-    return storage_.capacity() > offset_ ? storage_.capacity() - offset_ : 0;
+    const std::size_t held = storage_.capacity() > offset_ ? storage_.capacity() - offset_ : 0;
+    return held < room_ ? held : room_;
   }
 
   T& operator[](std::size_t i) noexcept {
@@ -78,6 +84,7 @@ class dense1D {
     if (size_ > 0) std::memcpy(grown.data(), data(), size_ * sizeof(T));
     storage_ = std::move(grown);
     offset_ = 0;
+    room_ = unbounded;
     return true;
   }
 
@@ -123,6 +130,7 @@ class dense1D {
     if (other.size_ > 0) std::memcpy(fresh.data(), other.data(), other.size_ * sizeof(T));
     storage_ = std::move(fresh);
     offset_ = 0;
+    room_ = unbounded;
     size_ = other.size_;
     return true;
   }
@@ -134,6 +142,7 @@ class dense1D {
     dense1D view(*this);
     view.offset_ = offset_ + start;
     view.size_ = n;
+    view.room_ = n;
     return view;
   }
 
@@ -141,9 +150,12 @@ class dense1D {
   std::size_t use_count() const noexcept { return storage_ ? storage_->use_count() : 0; }
 
  private:
+  static constexpr std::size_t unbounded = static_cast<std::size_t>(-1);
+
   Ptr<T> storage_;
   std::size_t offset_ = 0;
   std::size_t size_ = 0;
+  std::size_t room_ = unbounded;  // entries usable in place from the start
 };
 
 }  // namespace zarn

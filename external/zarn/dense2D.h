@@ -37,9 +37,14 @@ class dense2D {
   std::size_t capacity() const noexcept {
     return storage_.capacity() > offset_ ? storage_.capacity() - offset_ : 0;
   }
-  // Columns of the current leading dimension that the storage holds from the
-  // view's start.
-  std::size_t capacity_cols() const noexcept { return ld_ == 0 ? 0 : capacity() / ld_; }
+  // Columns of the current leading dimension that can be used in place from
+  // the view's start. A sub-matrix view may use only its own block in place:
+  // growing it past that moves it to storage of its own, so that it never
+  // writes over its parent's entries.
+  std::size_t capacity_cols() const noexcept {
+    const std::size_t held = ld_ == 0 ? 0 : capacity() / ld_;
+    return held < room_cols_ ? held : room_cols_;
+  }
 
   T& operator()(std::size_t i, std::size_t j) noexcept {
     assert(i < rows_ && j < cols_ && "dense2D index out of range");
@@ -60,7 +65,7 @@ class dense2D {
   // growth times the columns it holds.
   bool reserve(std::size_t rows, std::size_t cols, std::size_t growth = 1) noexcept {
     const std::size_t new_ld = empty() ? rows : std::max(rows, rows_);
-    if ((empty() || new_ld == ld_) && fits(new_ld, cols)) return true;
+    if ((empty() || new_ld == ld_) && in_room(rows, cols) && fits(new_ld, cols)) return true;
     std::size_t target_cols = std::max(cols, cols_);
     const std::size_t held = capacity_cols();
     if (growth > 1 && held <= static_cast<std::size_t>(-1) / growth)
@@ -75,9 +80,9 @@ class dense2D {
     if (rows == 0 || cols == 0) return set_empty_shape(rows, cols);
     const std::size_t old_rows = rows_, old_cols = empty() ? 0 : cols_;
     if (empty()) {
-      if (!fits(rows, cols) && !relayout_empty(rows, cols)) return false;
+      if ((!in_room(rows, cols) || !fits(rows, cols)) && !relayout_empty(rows, cols)) return false;
       ld_ = rows;
-    } else if (rows > ld_ || !fits(ld_, cols)) {
+    } else if (rows > ld_ || !in_room(rows, cols) || !fits(ld_, cols)) {
       if (!relayout(rows > ld_ ? rows : ld_, grown_cols(cols))) return false;
     }
     rows_ = rows;
@@ -103,6 +108,7 @@ class dense2D {
       std::memcpy(fresh.data() + j * other.rows_, other.col(j), other.rows_ * sizeof(T));
     storage_ = std::move(fresh);
     offset_ = 0;
+    room_rows_ = room_cols_ = unbounded;
     rows_ = other.rows_;
     cols_ = other.cols_;
     ld_ = other.rows_;
@@ -118,12 +124,20 @@ class dense2D {
     view.offset_ = offset_ + j * ld_ + i;
     view.rows_ = rows;
     view.cols_ = cols;
+    view.room_rows_ = rows;
+    view.room_cols_ = cols;
     return view;
   }
 
   std::size_t use_count() const noexcept { return storage_ ? storage_->use_count() : 0; }
 
  private:
+  static constexpr std::size_t unbounded = static_cast<std::size_t>(-1);
+
+  bool in_room(std::size_t rows, std::size_t cols) const noexcept {
+    return rows <= room_rows_ && cols <= room_cols_;
+  }
+
   bool fits(std::size_t ld, std::size_t cols) const noexcept {
     if (cols == 0 || ld == 0) return true;
     if (ld > static_cast<std::size_t>(-1) / cols) return false;
@@ -149,6 +163,7 @@ class dense2D {
     if (!fresh) return false;
     storage_ = std::move(fresh);
     offset_ = 0;
+    room_rows_ = room_cols_ = unbounded;
     return true;
   }
 
@@ -163,6 +178,7 @@ class dense2D {
     storage_ = std::move(fresh);
     offset_ = 0;
     ld_ = new_ld;
+    room_rows_ = room_cols_ = unbounded;
     return true;
   }
 
@@ -172,7 +188,10 @@ class dense2D {
     rows_ = other.rows_;
     cols_ = other.cols_;
     ld_ = other.ld_;
+    room_rows_ = other.room_rows_;
+    room_cols_ = other.room_cols_;
     other.offset_ = other.rows_ = other.cols_ = other.ld_ = 0;
+    other.room_rows_ = other.room_cols_ = unbounded;
   }
 
   Ptr<T> storage_;
@@ -180,6 +199,8 @@ class dense2D {
   std::size_t rows_ = 0;
   std::size_t cols_ = 0;
   std::size_t ld_ = 0;
+  std::size_t room_rows_ = unbounded;  // the block usable in place from the start
+  std::size_t room_cols_ = unbounded;
 };
 
 }  // namespace zarn

@@ -2,9 +2,9 @@
 
 #include "test_support.h"
 
+using testing_support::to_vector;
 using zarn::dense1D;
 using zarn::dense2D;
-using testing_support::to_vector;
 
 TEST(Dense1D, ConstructorsAndAccess) {
   dense1D<double> empty;
@@ -84,7 +84,7 @@ TEST(Dense1D, SubVectorSharesStorageAndOutlivesParent) {
     EXPECT_EQ(to_vector(view), (std::vector<double>{1, 2, 3}));
     view[0] = 10;
     EXPECT_EQ(parent[1], 10);
-    EXPECT_EQ(view.capacity(), 4u);
+    EXPECT_EQ(view.capacity(), 3u);  // its own entries only
   }
   EXPECT_EQ(to_vector(view), (std::vector<double>{10, 2, 3}));
 }
@@ -190,4 +190,28 @@ TEST(FixedValues, VectorAndSymmetricPackedOrder) {
   zarn::symmetric_fixed<double, 2> s(1, 2, 3);
   EXPECT_EQ(s(1, 0), 2);
   EXPECT_EQ(s[2], 3);
+}
+
+TEST(Views, GrowingAViewNeverWritesOverItsParent) {
+  dense1D<double> parent{0, 1, 2, 3, 4};
+  dense1D<double> head = parent.sub_vector(0, 2);
+  EXPECT_EQ(head.capacity(), 2u);
+  ASSERT_TRUE(head.push_back(9));
+  EXPECT_EQ(parent[2], 2);
+  EXPECT_EQ(to_vector(head), (std::vector<double>{0, 1, 9}));
+  head[0] = 5;  // moved to storage of its own
+  EXPECT_EQ(parent[0], 0);
+
+  dense2D<double> m(2, 4, 1.0);
+  dense2D<double> block = m.sub_matrix(0, 0, 2, 2);
+  EXPECT_EQ(block.capacity_cols(), 2u);
+  ASSERT_TRUE(block.resize(2, 3, 7.0));
+  EXPECT_EQ(m(0, 2), 1.0);
+  dense2D<double> top = m.sub_matrix(0, 1, 1, 2);
+  ASSERT_TRUE(top.resize(2, 2, 8.0));  // more rows: its own storage
+  EXPECT_EQ(m(1, 1), 1.0);
+  EXPECT_EQ(top(1, 0), 8.0);
+  dense2D<double> tail = m.sub_matrix(0, 3, 2, 1);
+  tail(0, 0) = 4.0;  // writing inside the view still reaches the parent
+  EXPECT_EQ(m(0, 3), 4.0);
 }
