@@ -75,3 +75,59 @@ inline ::testing::AssertionResult near_rel(double a, double b, double tol) {
 }
 
 }  // namespace testing_support
+
+// Metric helpers: random symmetric positive-definite metrics, the quadratic
+// form u^T M u, and comparison relative to the largest entry.
+#include <random>
+
+namespace testing_support {
+
+// Sizes between 1 and `max_ratio` along a random orthonormal basis, times
+// `scale` (the sizes are divided by sqrt(scale)).
+template <int N>
+zarn::symmetric_fixed<double, N> random_metric(std::mt19937& rng, double max_ratio, double scale = 1.0) {
+  std::normal_distribution<double> gauss;
+  std::uniform_real_distribution<double> log_size(0.0, std::log(max_ratio));
+  double v[N][N];
+  for (int k = 0; k < N; ++k) {  // Gram-Schmidt on random vectors
+    for (int i = 0; i < N; ++i) v[k][i] = gauss(rng);
+    for (int l = 0; l < k; ++l) {
+      double d = 0.0;
+      for (int i = 0; i < N; ++i) d += v[k][i] * v[l][i];
+      for (int i = 0; i < N; ++i) v[k][i] -= d * v[l][i];
+    }
+    double n = 0.0;
+    for (int i = 0; i < N; ++i) n += v[k][i] * v[k][i];
+    for (int i = 0; i < N; ++i) v[k][i] /= std::sqrt(n);
+  }
+  zarn::symmetric_fixed<double, N> m;
+  for (int k = 0; k < N; ++k) {
+    const double lambda = scale * std::exp(-2.0 * log_size(rng));
+    for (int j = 0; j < N; ++j)
+      for (int i = 0; i <= j; ++i) m(i, j) += lambda * v[k][i] * v[k][j];
+  }
+  return m;
+}
+
+template <int N>
+double metric_form(const zarn::symmetric_fixed<double, N>& m, const double* u) {
+  double s = 0.0;
+  for (int i = 0; i < N; ++i)
+    for (int j = 0; j < N; ++j) s += u[i] * m(i, j) * u[j];
+  return s;
+}
+
+// Every packed entry within tol times the largest entry of either metric.
+template <int N>
+::testing::AssertionResult same_metric(const zarn::symmetric_fixed<double, N>& a,
+                                       const zarn::symmetric_fixed<double, N>& b, double tol) {
+  constexpr std::size_t n = zarn::symmetric_fixed<double, N>::packed;
+  double scale = 0.0;
+  for (std::size_t k = 0; k < n; ++k) scale = std::fmax(scale, std::fmax(std::fabs(a[k]), std::fabs(b[k])));
+  for (std::size_t k = 0; k < n; ++k)
+    if (!(std::fabs(a[k] - b[k]) <= tol * scale))
+      return ::testing::AssertionFailure() << "packed entry " << k << ": " << a[k] << " vs " << b[k];
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace testing_support
