@@ -42,6 +42,29 @@ vector_fixed<double, D> column(const dense2D<double>& coords, unsigned int id) {
   return p;
 }
 
+// Curvature of one segment at any t, its cross products computed once:
+// kappa(t) = 2 |w(t)| / |P'(t)|^3 with w = P' x P'' / 2 expanded in the
+// coefficients, a1 x a2 + 3t a1 x a3 + 3t^2 a2 x a3.
+template <int D>
+struct segment_curvature {
+  const spline_segment<D>& seg;
+  const cross_vector<D> c12, c13, c23;
+
+  explicit segment_curvature(const spline_segment<D>& s)
+      : seg(s), c12(cross(s.a1, s.a2)), c13(cross(s.a1, s.a3)), c23(cross(s.a2, s.a3)) {}
+
+  double at(double t) const {
+    vector_fixed<double, D> d;
+    for (int c = 0; c < D; ++c) d[c] = seg.a1[c] + 2.0 * seg.a2[c] * t + 3.0 * seg.a3[c] * t * t;
+    cross_vector<D> w;
+    for (std::size_t c = 0; c < w.size(); ++c) w[c] = c12[c] + 3.0 * t * c13[c] + 3.0 * t * t * c23[c];
+    const double speed2 = dot(d, d);
+    const double speed = std::sqrt(speed2);
+    if (speed == 0.0) return DBL_MAX;
+    return 2.0 * std::sqrt(dot(w, w)) / (speed * speed2);
+  }
+};
+
 template <int D>
 double speed(const spline_segment<D>& seg, double t) {
   vector_fixed<double, D> d;
@@ -68,9 +91,10 @@ bool sample_count(const spline_segment<D>& seg, double tolerance, double floor, 
                   std::uint64_t& m) {
   const double S = arc_length(seg);
   double h = DBL_MAX;
-  if (tolerance != DBL_MAX)
-    for (double t : {0.0, 0.25, 0.5, 0.75, 1.0})
-      h = std::min(h, chordal_size(spline_curvature(seg, t), tolerance));
+  if (tolerance != DBL_MAX) {
+    const segment_curvature<D> kappa(seg);
+    for (double t : {0.0, 0.25, 0.5, 0.75, 1.0}) h = std::min(h, chordal_size(kappa.at(t), tolerance));
+  }
   h = std::max(floor, h);
   m = 2;
   if (h >= DBL_MAX) return true;
@@ -95,16 +119,7 @@ double chordal_size(double kappa, double delta) {
 
 template <int D>
 double spline_curvature(const spline_segment<D>& seg, double t) {
-  vector_fixed<double, D> d;
-  for (int c = 0; c < D; ++c) d[c] = seg.a1[c] + 2.0 * seg.a2[c] * t + 3.0 * seg.a3[c] * t * t;
-  // w = P' x P'' / 2, expanded in the coefficients.
-  const auto c12 = cross(seg.a1, seg.a2), c13 = cross(seg.a1, seg.a3), c23 = cross(seg.a2, seg.a3);
-  cross_vector<D> w;
-  for (std::size_t c = 0; c < w.size(); ++c) w[c] = c12[c] + 3.0 * t * c13[c] + 3.0 * t * t * c23[c];
-  const double speed2 = dot(d, d);
-  const double speed = std::sqrt(speed2);
-  if (speed == 0.0) return DBL_MAX;
-  return 2.0 * std::sqrt(dot(w, w)) / (speed * speed2);
+  return segment_curvature<D>(seg).at(t);
 }
 
 template <int D>
@@ -236,7 +251,8 @@ bool spline_node_sizes(const dense2D<double>& coords, const dense1D<unsigned int
   for (std::size_t k = 0; k + 3 < NR; ++k) {
     spline_segment<D> seg;
     spline_coefficients(coords, nodes[k], nodes[k + 1], nodes[k + 2], nodes[k + 3], seg);
-    const double kappa_start = spline_curvature(seg, 0.0);
+    const segment_curvature<D> curvature(seg);
+    const double kappa_start = curvature.at(0.0);
     // The two sides of a node can disagree (each is scaled to its own
     // chord): the longer segment weighs more.
     const double kappa = (weight * kappa_end + seg.L2 * kappa_start) / (weight + seg.L2);
@@ -244,7 +260,7 @@ bool spline_node_sizes(const dense2D<double>& coords, const dense1D<unsigned int
     sizes.push_back(h);
     if (k == 0) sizes.push_back(h);  // stands for entry 0 too
     weight = seg.L2;
-    kappa_end = spline_curvature(seg, 1.0);
+    kappa_end = curvature.at(1.0);
   }
   const double h = chordal_size(kappa_end, delta);
   sizes.push_back(h);
