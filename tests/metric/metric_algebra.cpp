@@ -25,7 +25,9 @@ void expect_generalised_eigenpairs(const zarn::symmetric_fixed<double, N>& a,
   for (std::size_t k = 0; k < zarn::symmetric_fixed<double, N>::packed; ++k)
     norm_a = std::fmax(norm_a, std::fabs(a[k])), norm_b = std::fmax(norm_b, std::fabs(b[k]));
   for (int k = 0; k < N; ++k) {
-    if (k > 0) EXPECT_LE(mu[k - 1], mu[k]);
+    if (k > 0) {
+      EXPECT_LE(mu[k - 1], mu[k]);
+    }
     const double scale = std::fmax(norm_b, std::fabs(mu[k]) * norm_a);
     double len = 0.0;
     for (int i = 0; i < N; ++i) {
