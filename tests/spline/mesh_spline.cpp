@@ -20,8 +20,8 @@ namespace {
 
 constexpr double no_tolerance = 0.0;
 
-// n nodes on a circle of radius R (2 rows), or on a helix of radius R and
-// pitch R per turn (3 rows), and the closed index list (n-1, 0, ..., n-1, 0, 1).
+// n nodes on a circle of radius R, and the closed index list
+// (n-1, 0, ..., n-1, 0, 1).
 dense2D<double> circle(unsigned n, double R) {
   dense2D<double> c(2, n);
   for (unsigned i = 0; i < n; ++i) {
@@ -61,18 +61,16 @@ struct options {
   double chordal_error = no_tolerance, min_size = 0, default_size = 0, gradation = 0;
 };
 
-result mesh(dense2D<double>& c, const dense1D<unsigned int, 8>& l, const dense1D<double, 8>& h,
+// The sizes or the metrics overload, by the field's type.
+dense1D<double, 8>& output(result& r, const dense1D<double, 8>&) { return r.sizes; }
+dense2D<double>& output(result& r, const dense2D<double>&) { return r.metrics; }
+
+template <class Field>
+result mesh(dense2D<double>& c, const dense1D<unsigned int, 8>& l, const Field& f,
             const options& o = options()) {
   result r;
-  r.code = mesh_spline(c, l, h, o.force_even, o.nmin, o.nmax, o.chordal_error, o.min_size, o.default_size,
-                       o.gradation, r.indices, r.params, r.sizes, r.deviation);
-  return r;
-}
-result mesh(dense2D<double>& c, const dense1D<unsigned int, 8>& l, const dense2D<double>& m,
-            const options& o = options()) {
-  result r;
-  r.code = mesh_spline(c, l, m, o.force_even, o.nmin, o.nmax, o.chordal_error, o.min_size, o.default_size,
-                       o.gradation, r.indices, r.params, r.metrics, r.deviation);
+  r.code = mesh_spline(c, l, f, o.force_even, o.nmin, o.nmax, o.chordal_error, o.min_size, o.default_size,
+                       o.gradation, r.indices, r.params, output(r, f), r.deviation);
   return r;
 }
 
