@@ -3,7 +3,6 @@
 #include <cassert>
 #include <cmath>
 
-#include "extrude/append_node.h"
 #include "metric/metric_algebra.h"
 #include "progression/progression.h"
 
@@ -58,7 +57,7 @@ class iso_field {
  public:
   iso_field(const dense1D<double, 8>& sizes, dense1D<double, 8>& out) : h_(sizes.data()), out_(out) {}
   void clear() { out_.clear(); }
-  bool reserve(std::size_t n) { return out_.reserve(n); }
+  bool resize(std::size_t n) { return out_.reserve(n) && out_.resize(n); }
   double segment_count(std::size_t i, const double* a, const double* b) const {
     return ideal_segment_count(distance<D>(a, b), h_[i], h_[i + 1]);
   }
@@ -66,7 +65,7 @@ class iso_field {
   double position(double f, std::size_t s, const double*, const double*) const {
     return progression_fraction(f, h_[s], h_[s + 1]);
   }
-  bool append(std::size_t s, double t) { return out_.push_back(h_[s] + t * (h_[s + 1] - h_[s])); }
+  void set(std::size_t k, std::size_t s, double t) { out_[k] = h_[s] + t * (h_[s + 1] - h_[s]); }
 
  private:
   const double* h_;
@@ -86,7 +85,7 @@ class aniso_field {
 
   aniso_field(const dense2D<double>& metrics, dense2D<double>& out) : metrics_(metrics), out_(out) {}
   void clear() { out_.clear(); }
-  bool reserve(std::size_t n) { return out_.reserve(rows, n); }
+  bool resize(std::size_t n) { return out_.reserve(rows, n) && out_.resize(rows, n); }
   double segment_count(std::size_t i, const double* a, const double* b) const {
     double la2, lb2;
     squared_lengths(i, a, b, la2, lb2);
@@ -109,10 +108,10 @@ class aniso_field {
     if (la2 > 0.0 && lb2 > 0.0) return progression_fraction(f, std::sqrt(lb2), std::sqrt(la2));
     return 0.0;
   }
-  bool append(std::size_t, double t) {
+  void set(std::size_t k, std::size_t, double t) {
     metric m;
     (void)interpolate_metric_pair(pair_, t, m);  // t in [0, 1]: always succeeds
-    return append_metric(out_, m);
+    store_metric(m, out_.col(k));
   }
 
  private:
@@ -147,11 +146,12 @@ class aniso_field {
 
 // The engine shared by both size fields: cumulative element count, count
 // rule and bounds, then the new nodes at equal steps of the cumulative count.
+// The outputs are sized once and written in place: no growth per node.
 template <int D, class Field>
 bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
                 const dense1D<double, 8>& params, Field& field, double min_total, bool force_even,
                 std::uint64_t nmin, std::uint64_t nmax, dense2D<double>& new_coords,
-                dense1D<double, 8>& new_params) {
+                dense1D<double, 8>& new_params, dense1D<double, 8>& cumulative) {
   new_coords.clear();
   field.clear();
   new_params.clear();
@@ -161,7 +161,6 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
 
   // Cumulative element count: c[i] elements from the chain's first node to
   // position i.
-  dense1D<double, 8> cumulative;
   if (!cumulative.resize(N)) return false;
   double* c = cumulative.data();
   c[0] = 0.0;
@@ -176,7 +175,9 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
   // cannot be numbered cannot be stored either.
   if (!fits_node_count(coords.cols(), n - 1)) return false;
   const std::size_t added = static_cast<std::size_t>(n - 1);
-  if (!new_coords.reserve(D, added) || !field.reserve(added) || !new_params.reserve(added)) {
+  const bool with_params = !params.empty();
+  if (!new_coords.reserve(D, added) || !new_coords.resize(D, added) || !field.resize(added) ||
+      !new_params.reserve(added) || (with_params && !new_params.resize(added))) {
     new_coords.clear();
     field.clear();
     new_params.clear();
@@ -184,9 +185,7 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
   }
 
   // Place the new nodes: node k where the cumulative count reaches k * step.
-  const bool with_params = !params.empty();
   segment_cursor cursor(c, N - 1);
-  vector_fixed<double, D> point;
   for (std::uint64_t k = 1; k < n; ++k) {
     const double x = static_cast<double>(k) * step;
     const std::size_t s = cursor.segment_of(x);
@@ -200,15 +199,11 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
     const double* a = coords.col(ids[s]);
     const double* b = coords.col(ids[s + 1]);
     const double t = field.position(f, s, a, b);
+    const std::size_t at = static_cast<std::size_t>(k - 1);
+    field.set(at, s, t);
+    double* point = new_coords.col(at);
     for (int r = 0; r < D; ++r) point[r] = a[r] + t * (b[r] - a[r]);
-    bool appended = field.append(s, t) && append_node(point, new_coords);
-    if (appended && with_params) appended = new_params.push_back(params[s] + t * (params[s + 1] - params[s]));
-    if (!appended) {  // cannot happen after the reservations; kept as a guard
-      new_coords.clear();
-      field.clear();
-      new_params.clear();
-      return false;
-    }
+    if (with_params) new_params[at] = params[s] + t * (params[s + 1] - params[s]);
   }
   return true;
 }
@@ -220,10 +215,32 @@ bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned 
                           const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, double min_total,
                           bool force_even, std::uint64_t nmin, std::uint64_t nmax,
                           dense2D<double>& new_coords, dense1D<double, 8>& new_sizes,
-                          dense1D<double, 8>& new_params) {
+                          dense1D<double, 8>& new_params, dense1D<double, 8>& workspace) {
   iso_field<D> field(sizes, new_sizes);
   return distribute<D>(coords, chain, params, field, min_total, force_even, nmin, nmax, new_coords,
-                       new_params);
+                       new_params, workspace);
+}
+
+template <int D>
+bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                          const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, double min_total,
+                          bool force_even, std::uint64_t nmin, std::uint64_t nmax,
+                          dense2D<double>& new_coords, dense1D<double, 8>& new_sizes,
+                          dense1D<double, 8>& new_params) {
+  dense1D<double, 8> workspace;
+  return distribute_nodes_iso<D>(coords, chain, params, sizes, min_total, force_even, nmin, nmax, new_coords,
+                                 new_sizes, new_params, workspace);
+}
+
+template <int D>
+bool distribute_nodes_aniso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                            const dense1D<double, 8>& params, const dense2D<double>& metrics,
+                            double min_total, bool force_even, std::uint64_t nmin, std::uint64_t nmax,
+                            dense2D<double>& new_coords, dense2D<double>& new_metrics,
+                            dense1D<double, 8>& new_params, dense1D<double, 8>& workspace) {
+  aniso_field<D> field(metrics, new_metrics);
+  return distribute<D>(coords, chain, params, field, min_total, force_even, nmin, nmax, new_coords,
+                       new_params, workspace);
 }
 
 template <int D>
@@ -232,9 +249,9 @@ bool distribute_nodes_aniso(const dense2D<double>& coords, const dense1D<unsigne
                             double min_total, bool force_even, std::uint64_t nmin, std::uint64_t nmax,
                             dense2D<double>& new_coords, dense2D<double>& new_metrics,
                             dense1D<double, 8>& new_params) {
-  aniso_field<D> field(metrics, new_metrics);
-  return distribute<D>(coords, chain, params, field, min_total, force_even, nmin, nmax, new_coords,
-                       new_params);
+  dense1D<double, 8> workspace;
+  return distribute_nodes_aniso<D>(coords, chain, params, metrics, min_total, force_even, nmin, nmax,
+                                   new_coords, new_metrics, new_params, workspace);
 }
 
 template bool distribute_nodes_iso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
@@ -253,6 +270,23 @@ template bool distribute_nodes_aniso<3>(const dense2D<double>&, const dense1D<un
                                         const dense1D<double, 8>&, const dense2D<double>&, double, bool,
                                         std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
                                         dense1D<double, 8>&);
+
+template bool distribute_nodes_iso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                      const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
+                                      std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
+                                      dense1D<double, 8>&, dense1D<double, 8>&);
+template bool distribute_nodes_iso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                      const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
+                                      std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
+                                      dense1D<double, 8>&, dense1D<double, 8>&);
+template bool distribute_nodes_aniso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                        const dense1D<double, 8>&, const dense2D<double>&, double, bool,
+                                        std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
+                                        dense1D<double, 8>&, dense1D<double, 8>&);
+template bool distribute_nodes_aniso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                        const dense1D<double, 8>&, const dense2D<double>&, double, bool,
+                                        std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
+                                        dense1D<double, 8>&, dense1D<double, 8>&);
 
 }  // namespace linegen
 }  // namespace zarn

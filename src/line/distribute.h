@@ -54,12 +54,28 @@ bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned 
 // When a new node falls on a segment whose two metrics cannot be reduced to
 // a common basis, every output ends empty and the result is still true: the
 // chain receives no interior node. False only for lack of memory.
+// As above with a caller-held working vector for the cumulative count, so
+// that repeated calls reuse its storage.
+template <int D>
+bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                          const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, double min_total,
+                          bool force_even, std::uint64_t nmin, std::uint64_t nmax,
+                          dense2D<double>& new_coords, dense1D<double, 8>& new_sizes,
+                          dense1D<double, 8>& new_params, dense1D<double, 8>& workspace);
+
 template <int D>
 bool distribute_nodes_aniso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
                             const dense1D<double, 8>& params, const dense2D<double>& metrics,
                             double min_total, bool force_even, std::uint64_t nmin, std::uint64_t nmax,
                             dense2D<double>& new_coords, dense2D<double>& new_metrics,
                             dense1D<double, 8>& new_params);
+
+template <int D>
+bool distribute_nodes_aniso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                            const dense1D<double, 8>& params, const dense2D<double>& metrics,
+                            double min_total, bool force_even, std::uint64_t nmin, std::uint64_t nmax,
+                            dense2D<double>& new_coords, dense2D<double>& new_metrics,
+                            dense1D<double, 8>& new_params, dense1D<double, 8>& workspace);
 
 }  // namespace linegen
 }  // namespace zarn

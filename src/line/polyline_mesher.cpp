@@ -132,7 +132,7 @@ class polyline_mesher {
       const dense1D<unsigned int, 8>& chain = pass == 0 ? polyline : I_;
       const dense1D<double, 8>& chain_params = pass == 0 ? polyline_params : P_;
       if (!Field::template distribute<D>(W_, chain, chain_params, S_, force_even, nmin, nmax, new_coords_,
-                                         new_field_, new_params_))
+                                         new_field_, new_params_, cumulative_))
         return out_of_memory;
       const std::size_t k = new_coords_.empty() ? 0 : new_coords_.cols();
       if (!fits_node_count(n_, k)) return out_of_memory;  // local identifiers are 32-bit
@@ -361,6 +361,7 @@ class polyline_mesher {
   dense2D<double> new_coords_;
   values new_field_;
   dense1D<double, 8> new_params_;
+  dense1D<double, 8> cumulative_;
   // Refinement: pending pieces and their meshes.
   dense1D<piece, 8> stack_;
   dense2D<double> arena_nodes_;

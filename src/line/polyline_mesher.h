@@ -28,9 +28,9 @@ struct size_field {
   static bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
                          const dense1D<double, 8>& params, const values& field, bool force_even,
                          std::uint64_t nmin, std::uint64_t nmax, dense2D<double>& new_coords,
-                         values& new_field, dense1D<double, 8>& new_params) {
+                         values& new_field, dense1D<double, 8>& new_params, dense1D<double, 8>& workspace) {
     return distribute_nodes_iso<D>(coords, chain, params, field, 0.0, force_even, nmin, nmax, new_coords,
-                                   new_field, new_params);
+                                   new_field, new_params, workspace);
   }
   static std::size_t count(const values& v) { return v.size(); }
   static values view(const values& v, std::size_t start, std::size_t n) { return v.sub_vector(start, n); }
@@ -63,10 +63,10 @@ struct metric_field {
   static bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
                          const dense1D<double, 8>& params, const values& field, bool force_even,
                          std::uint64_t nmin, std::uint64_t nmax, dense2D<double>& new_coords,
-                         values& new_field, dense1D<double, 8>& new_params) {
+                         values& new_field, dense1D<double, 8>& new_params, dense1D<double, 8>& workspace) {
     static_assert(E == D, "coordinates and metrics of one dimension");
     return distribute_nodes_aniso<D>(coords, chain, params, field, 0.0, force_even, nmin, nmax, new_coords,
-                                     new_field, new_params);
+                                     new_field, new_params, workspace);
   }
   static std::size_t count(const values& v) { return v.empty() ? 0 : v.cols(); }
   static values view(const values& v, std::size_t start, std::size_t n) {

@@ -1,0 +1,134 @@
+// Line meshing throughput, counted in output nodes per second.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+#include <linegen/linegen.h>
+
+namespace {
+
+using zarn::dense1D;
+using zarn::dense2D;
+
+// A polyline of n nodes along y = sin(x) over ten periods, in 2 or 3
+// dimensions (the third coordinate 0), with arc-length parameters and sizes
+// of a tenth of the local segment length.
+struct sine_line {
+  dense2D<double> coords;
+  dense1D<unsigned int, 8> chain;
+  dense1D<double, 8> params, sizes;
+  double length = 0.0;
+
+  sine_line(std::size_t n, std::size_t dim) : coords(dim, n, 0.0), chain(n), params(n), sizes(n) {
+    const double span = 20.0 * M_PI;
+    for (std::size_t i = 0; i < n; ++i) {
+      const double x = span * double(i) / double(n - 1);
+      coords(0, i) = x;
+      coords(1, i) = std::sin(x);
+      chain[i] = static_cast<unsigned int>(i);
+    }
+    params[0] = 0.0;
+    for (std::size_t i = 1; i < n; ++i)
+      params[i] =
+          params[i - 1] + std::hypot(coords(0, i) - coords(0, i - 1), coords(1, i) - coords(1, i - 1));
+    length = params[n - 1];
+    for (std::size_t i = 0; i < n; ++i) {
+      const double left = i > 0 ? params[i] - params[i - 1] : params[1];
+      const double right = i + 1 < n ? params[i + 1] - params[i] : left;
+      sizes[i] = 0.05 * (left + right);
+    }
+  }
+
+  dense2D<double> metrics() const {
+    const std::size_t rows = coords.rows() == 2 ? 3 : 6;
+    dense2D<double> m(rows, sizes.size(), 0.0);
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+      // Sizes h along the line's main direction x, 2h across.
+      const double e = 1.0 / (sizes[i] * sizes[i]);
+      m(0, i) = e;
+      m(2, i) = 0.25 * e;
+      if (rows == 6) m(5, i) = 0.25 * e;
+    }
+    return m;
+  }
+};
+
+void BM_MeshStraightMillion(benchmark::State& state) {
+  dense2D<double> coords(2, 2, 0.0);
+  coords(0, 1) = 1.0;
+  dense1D<unsigned int, 8> out;
+  std::size_t nodes = 0;
+  for (auto _ : state) {
+    coords.resize(2, 2);
+    out.clear();
+    if (zarn::linegen::mesh_straight(coords, 0u, 1u, 1000000u, out) != 0) state.SkipWithError("failed");
+    nodes = out.size();
+  }
+  state.counters["nodes"] = double(nodes);
+  state.counters["nodes_per_s"] =
+      benchmark::Counter(double(nodes), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_MeshStraightMillion)->Unit(benchmark::kMillisecond);
+
+// chordal: 0 (no geometric control), > 0 (refinement) or < 0 (curvature cap),
+// as a fraction of the line's length.
+void run_sizes(benchmark::State& state, std::size_t dim, double chordal_fraction) {
+  const sine_line line(static_cast<std::size_t>(state.range(0)), dim);
+  const double chordal = chordal_fraction * line.length;
+  dense2D<double> coords;
+  coords.copy(line.coords);
+  dense1D<unsigned int, 8> out;
+  dense1D<double, 8> params, sizes;
+  std::size_t nodes = 0;
+  for (auto _ : state) {
+    coords.resize(dim, line.chain.size());
+    out.clear();
+    sizes.clear();
+    if (zarn::linegen::mesh_line(coords, line.chain, line.params, line.sizes, false, 1, 4294967295u, chordal,
+                                 0.0, out, params, sizes) != 0)
+      state.SkipWithError("failed");
+    nodes = out.size();
+  }
+  state.counters["nodes"] = double(nodes);
+  state.counters["nodes_per_s"] =
+      benchmark::Counter(double(nodes), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void run_metrics(benchmark::State& state, std::size_t dim) {
+  const sine_line line(static_cast<std::size_t>(state.range(0)), dim);
+  const dense2D<double> metrics = line.metrics();
+  dense2D<double> coords;
+  coords.copy(line.coords);
+  dense1D<unsigned int, 8> out;
+  dense1D<double, 8> params;
+  dense2D<double> out_metrics;
+  std::size_t nodes = 0;
+  for (auto _ : state) {
+    coords.resize(dim, line.chain.size());
+    out.clear();
+    out_metrics.clear();
+    if (zarn::linegen::mesh_line(coords, line.chain, line.params, metrics, false, 1, 4294967295u, 0.0, 0.0,
+                                 out, params, out_metrics) != 0)
+      state.SkipWithError("failed");
+    nodes = out.size();
+  }
+  state.counters["nodes"] = double(nodes);
+  state.counters["nodes_per_s"] =
+      benchmark::Counter(double(nodes), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_MeshLineSine(benchmark::State& state) { run_sizes(state, 2, 0.0); }
+void BM_MeshLineSineChordal(benchmark::State& state) { run_sizes(state, 2, 1e-3); }
+void BM_MeshLineSineCurvature(benchmark::State& state) { run_sizes(state, 2, -1e-3); }
+void BM_MeshLineSineIso3D(benchmark::State& state) { run_sizes(state, 3, 0.0); }
+void BM_MeshLineSineMetric2D(benchmark::State& state) { run_metrics(state, 2); }
+void BM_MeshLineSineMetric3D(benchmark::State& state) { run_metrics(state, 3); }
+
+BENCHMARK(BM_MeshLineSine)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MeshLineSineChordal)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MeshLineSineCurvature)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MeshLineSineIso3D)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MeshLineSineMetric2D)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MeshLineSineMetric3D)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
