@@ -4,7 +4,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 #include <cellkit/cellkit.h>
 
@@ -32,7 +31,6 @@ struct size_field {
   }
   static bool valid_output(const field&) { return true; }
   static field nodes(const field& f, std::size_t n) { return f.sub_vector(1, n - 2); }
-  static std::size_t count(const field& f) { return f.size(); }
 
   static bool uniform(double h, std::size_t F, field& out) {
     out.clear();
@@ -75,7 +73,6 @@ struct metric_field {
   }
   static bool valid_output(const field& out) { return out.empty() || out.rows() == rows; }
   static field nodes(const field& f, std::size_t n) { return f.sub_matrix(0, 1, rows, n - 2); }
-  static std::size_t count(const field& f) { return f.cols(); }
 
   static metric load(const field& f, std::size_t j) {
     metric m;
