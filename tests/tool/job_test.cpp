@@ -121,6 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Bad{"empty", "", "", "the file is empty"}, Bad{"blank", " \n\t\n", "", "only white space"},
         Bad{"not_json", "nodes: [1, 2]", "", "not valid JSON at line 1"},
+        Bad{"bad_utf8", "{\"nodes\": [[0, 0]], \"curves\": \"\xff\xfe\"}", "",
+            "ill-formed UTF-8 byte; last read: '\"?'"},
         Bad{"truncated", "{\"nodes\": [[0, 0],\n", "", "not valid JSON at line 2"},
         Bad{"bare_nan", with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": [1, NaN]}"), "",
             "NaN is not a JSON number"},
@@ -172,6 +174,10 @@ INSTANTIATE_TEST_SUITE_P(
             "curves[0].chain[1]", "whole number"},
         Bad{"nan_string", with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": [1, \"NaN\"]}"),
             "curves[0].sizes[1]", "JSON has no NaN or infinity"},
+        Bad{"long_text",
+            with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": \"" + std::string(40, 'x') +
+                       "\u00e9\u00e9\u00e9\"}"),
+            "curves[0].sizes", "expected a number, found the string \"xxx"},
         Bad{"inf_string", with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": \"-inf\"}"),
             "curves[0].sizes", "JSON has no NaN or infinity"},
         Bad{"size_count", with_curve("{\"kind\": \"line\", \"chain\": [0, 1, 2], \"sizes\": [1, 2]}"),

@@ -261,7 +261,8 @@ int run_cli(std::vector<std::string> const& args, std::ostream& out, std::ostrea
     return exit_bad_input;
   }
   const std::string& command = args[0];
-  if (command == "--help" || command == "-h" || command == "help") {
+  const bool asks_help = std::find(args.begin(), args.end(), "--help") != args.end();
+  if (asks_help || command == "-h" || command == "help") {
     out << help;
     return exit_ok;
   }

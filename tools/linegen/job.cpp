@@ -60,13 +60,19 @@ bool names_non_finite(std::string const& word) {
   return w == "nan" || w == "inf" || w == "infinity";
 }
 
+// A text in double quotes, escaped as JSON; a cut multi-byte character is
+// replaced rather than thrown about.
+std::string in_quotes(std::string const& text) {
+  return json(text).dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
 // A value as a message shows it: scalars as written (long strings cut),
 // containers by their type only.
 std::string describe(json const& v) {
   if (v.is_string()) {
     std::string s = v.get<std::string>();
     if (s.size() > 40) s = s.substr(0, 37) + "...";
-    return "the string " + json(s).dump();
+    return "the string " + in_quotes(s);
   }
   if (v.is_array()) return "a list";
   if (v.is_object()) return "an object";
@@ -112,7 +118,7 @@ void only_fields(json const& object, std::string const& place, std::vector<std::
       const std::size_t d = distance(lower(key), name);
       if (d < best_distance) best_distance = d, best = name;
     }
-    std::string message = "unknown field " + json(key).dump() + " in " + what;
+    std::string message = "unknown field " + in_quotes(key) + " in " + what;
     if (!best.empty()) message += "; did you mean \"" + best + "\"?";
     fail(place, message);
   }
@@ -262,9 +268,9 @@ CurveJob curve(json const& v, std::string const& place, int dimension, unsigned 
                                                            {"extrude_rotate", Kind::extrude_rotate}};
   auto found = std::find_if(kinds.begin(), kinds.end(), [&](auto const& k) { return k.first == kind_text; });
   if (found == kinds.end())
-    fail(field("kind"),
-         (kind.is_string() ? "unknown kind " + kind.dump() : "expected a kind, found " + describe(kind)) +
-             ": expected line, straight, spline, extrude_translate or extrude_rotate");
+    fail(field("kind"), (kind.is_string() ? "unknown kind " + in_quotes(kind_text)
+                                          : "expected a kind, found " + describe(kind)) +
+                            ": expected line, straight, spline, extrude_translate or extrude_rotate");
   c.kind = found->second;
   const std::string what = (kind_text[0] == 'e' ? "an " : "a ") + kind_text + " curve";
 
@@ -414,7 +420,7 @@ class DuplicateKeys {
         Frame& top = frames_.back();
         top.key = parsed.get<std::string>();
         if (!top.keys.insert(top.key).second && !duplicate)
-          duplicate = Fault{path(), "the field " + json(top.key).dump() + " is given twice"};
+          duplicate = Fault{path(), "the field " + in_quotes(top.key) + " is given twice"};
         break;
       }
       case json::parse_event_t::object_end:
@@ -484,6 +490,9 @@ Fault syntax_fault(std::string const& text, json::parse_error const& e) {
   const std::string marker = "parse error at ";
   const std::size_t at = what.find(marker);
   what = at == std::string::npos ? what : what.substr(at + marker.size());
+  // The parser quotes what it read last, which may hold any byte.
+  for (char& ch : what)
+    if (static_cast<unsigned char>(ch) < 0x20 || static_cast<unsigned char>(ch) >= 0x7f) ch = '?';
   return {"", "not valid JSON at " + what};
 }
 

@@ -341,7 +341,8 @@ RunResult run_job(Job const& job, bool measure) {
 
     RunResult failed;
     if (status == lg::status_out_of_memory) {
-      failed.fault = Fault{c.place, call.function + " ran out of memory"};
+      failed.fault =
+          Fault{c.place, call.function + " ran out of memory: the curve asks for more nodes than fit"};
       failed.out_of_memory = true;
       return failed;
     }
