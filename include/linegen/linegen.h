@@ -194,45 +194,112 @@ LINEGEN_API int extrude_rotate(dense2D<double>& coords, unsigned int start_node,
 // ---------------------------------------------------------------------------
 // Line meshing with sizes
 
+// Meshes the polyline `indices` (a chain of existing nodes) into edge
+// elements whose size follows `sizes`: the new nodes lie on the polyline, are
+// appended to `coords` in chain order, and the chain first node, new nodes,
+// last node is appended to out_indices. Interior polyline nodes appear in it
+// only where the refinement splits the line at them.
+// coords: 2 or 3 rows, one column per node. indices: n >= 2 identifiers.
+// params: n non-decreasing values (e.g. arc length); new nodes get theirs by
+// linear interpolation. sizes: target size at each chain node (first n used).
+// force_even: even element count (an odd nmax may then give nmax + 1).
+// nmin, nmax: bounds on the element count, 1 <= nmin <= nmax (a refined mesh
+// may exceed nmax). chordal_error: > 0 refine until the polyline's nodes lie
+// within it of the mesh; < 0 cap the sizes where the polyline bends, at a
+// chord deviation of -chordal_error relative to the local radius (not below
+// min_size); 0, NaN or +-1.7976931348623157e308: no geometric control.
+// out_params (emptied first): the parameter of each output chain node;
+// out_sizes (appended): its size.
+// Codes: 0; -1 coords rows; -2 indices shorter than 2 or an identifier not
+// below coords.cols(); -3 params length or order; -4 sizes short or not all
+// finite and > 0; -6 nmin / nmax; -199 no memory (coords and outputs as at
+// entry, out_params empty).
 LINEGEN_API int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                           const dense1D<double, 8>& params, const dense1D<double, 8>& sizes,
                           bool force_even, unsigned int nmin, unsigned int nmax,
                           double chordal_error, double min_size,
                           dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
                           dense1D<double, 8>& out_sizes);
+// As above with the normalised chord length as parameters (0 at the first
+// node, 1 at the last). Codes: 0; -1 coords rows; -2 indices shorter than 2,
+// an identifier not below coords.cols(), or a chain length of 0 or not
+// finite; -3 sizes; -5 nmin / nmax; -199 no memory.
 LINEGEN_API int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                           const dense1D<double, 8>& sizes, bool force_even, unsigned int nmin,
                           unsigned int nmax, double chordal_error, double min_size,
                           dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
                           dense1D<double, 8>& out_sizes);
+// Meshes each straight segment of the chain `indices` on its own, every input
+// node kept: per segment the element count follows its two end sizes (no
+// bounds, no geometric control). Appends to out_indices the first node, the
+// new nodes of segment 0, the second node, ... the last node; new nodes are
+// appended to coords (2 or 3 rows). sizes: one per chain node (first n used).
+// Codes: 0 (also for an empty chain: nothing done); -2 one identifier only, or
+// an identifier not below coords.cols(); -3 sizes short or not all finite and
+// > 0; -1 coords rows; -199 no memory. On failure coords and out_indices
+// return to their lengths at entry.
 LINEGEN_API int mesh_straight(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                               const dense1D<double, 8>& sizes, bool force_even,
                               dense1D<unsigned int, 8>& out_indices);
+// As above with one size for the whole chain: its length / n_elements. Each
+// segment is rounded on its own, so the total may differ from n_elements.
+// Codes: 0 (also for n_elements = 0); -2 indices shorter than 2 or an
+// identifier out of range; then those of the overload with sizes.
 LINEGEN_API int mesh_straight(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                               unsigned int n_elements, bool force_even,
                               dense1D<unsigned int, 8>& out_indices);
+// The segment from node i0 to node i1 in n_elements equal elements. Codes: 0
+// (also for n_elements = 0); -2 i0, -3 i1 not below coords.cols(); -4 the
+// two nodes coincide; -1 coords rows; -199 no memory.
 LINEGEN_API int mesh_straight(dense2D<double>& coords, unsigned int i0, unsigned int i1,
                               unsigned int n_elements, dense1D<unsigned int, 8>& out_indices);
+// The chain i0, i1, i2, each segment meshed with the size (chain length) /
+// n_elements. Codes: 0 (also for n_elements = 0); -2, -3, -4 i0, i1, i2 not
+// below coords.cols(); then those of the overload with a count.
 LINEGEN_API int mesh_straight(dense2D<double>& coords, unsigned int i0, unsigned int i1,
                               unsigned int i2, unsigned int n_elements,
                               dense1D<unsigned int, 8>& out_indices);
+// The segment from node i0 (size h0) to node i1 (size h1), the sizes varying
+// linearly along it; force_even: even element count. Codes: 0; -2 i0, -3 i1
+// not below coords.cols(); -4 h0, -5 h1 not finite and > 0; -1 coords rows;
+// -199 no memory.
 LINEGEN_API int mesh_straight(dense2D<double>& coords, unsigned int i0, unsigned int i1, double h0,
                               double h1, bool force_even, dense1D<unsigned int, 8>& out_indices);
 
 // ---------------------------------------------------------------------------
 // Line meshing with metrics
 
+// As the mesh_line with sizes, under a metric tensor at each chain node:
+// metrics has 3 rows (2D coords) or 6 rows (3D), packed upper order, the
+// first n columns used; along a segment the size in its direction varies
+// linearly, and each new node gets the metric interpolated along the common
+// eigenvectors of the segment's end metrics. A negative chordal_error caps
+// every size the metrics prescribe. out_metrics (appended): the metric of
+// each output chain node; it must hold no entries or have the dimension's
+// rows. Codes: 0; -1 coords rows; -2 indices shorter than 2 or an identifier
+// not below coords.cols(); -3 params; -4 metrics: too few columns, wrong
+// rows, or not all finite and positive definite; -6 nmin / nmax; -12
+// out_metrics rows; -199 no memory (coords and outputs as at entry,
+// out_params empty).
 LINEGEN_API int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                           const dense1D<double, 8>& params, const dense2D<double>& metrics,
                           bool force_even, unsigned int nmin, unsigned int nmax,
                           double chordal_error, double min_size,
                           dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
                           dense2D<double>& out_metrics);
+// As above with normalised chord-length parameters. Codes: 0; -1 coords rows;
+// -2 indices (also a chain length of 0 or not finite); -3 metrics; -5 nmin /
+// nmax; -11 out_metrics rows; -199 no memory.
 LINEGEN_API int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                           const dense2D<double>& metrics, bool force_even, unsigned int nmin,
                           unsigned int nmax, double chordal_error, double min_size,
                           dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
                           dense2D<double>& out_metrics);
+// As the mesh_straight with sizes, under a metric at each chain node (3 rows
+// for 2D coords, 6 for 3D). Codes: 0 (also for an empty chain); -2 indices;
+// -3 metrics: too few columns, not all finite and positive definite, or rows
+// not matching the coords; -1 coords rows; -199 no memory. On failure coords
+// and out_indices return to their lengths at entry.
 LINEGEN_API int mesh_straight(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                               const dense2D<double>& metrics, bool force_even,
                               dense1D<unsigned int, 8>& out_indices);
