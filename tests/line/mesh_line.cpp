@@ -35,6 +35,18 @@ TEST(MeshLine, TwoNodesTenApart) {
   EXPECT_TRUE(same_matrix(coords.sub_matrix(0, 0, 2, 3), points({{0, 0}, {5, 5}, {10, 0}})));
 }
 
+TEST(MeshLine, ClosedPolylineStartsAndEndsWithItsNode) {
+  dense2D<double> coords = points({{0, 0}, {1, 0}, {1, 1}});
+  line_outputs out;
+  ASSERT_EQ(
+      mesh_line(coords, ids({1, 2, 0, 1}), values({0, 1, 2.414, 3.414}), values({0.25, 0.25, 0.25, 0.25}),
+                false, 1, 100, 0.0, 0.0, out.indices, out.params, out.sizes),
+      0);
+  EXPECT_EQ(out.indices[0], 1u);
+  EXPECT_EQ(out.indices[out.indices.size() - 1], 1u);
+  EXPECT_EQ(coords.cols(), 3 + out.indices.size() - 2);
+}
+
 TEST(MeshLine, ChecksInOrder) {
   dense2D<double> coords = points({{0, 0}, {1, 0}, {2, 0}});
   const dense1D<unsigned int, 8> chain = ids({0, 1, 2});

@@ -187,4 +187,35 @@ TEST(MeshLineMetrics, CurvatureLeavesSmallSizesAlone) {
   EXPECT_EQ(om(2, om.cols() - 1), 2e4);
 }
 
+#ifdef LINEGEN_FAULT_INJECTION
+TEST(MeshLineMetrics, EveryAllocationFailureLeavesEverythingAsAtEntry) {
+  const dense2D<double> start = points({{0, 0, 0}, {1, 0.2, 0}, {2, 0, 0.3}, {3, 0.4, 0}});
+  const dense1D<unsigned int, 8> chain = ids({0, 1, 2, 3});
+  const dense2D<double> metrics = iso_metrics(values({0.3, 0.2, 0.25, 0.3}), 3);
+  for (double chordal : {0.0, -0.05, 0.01}) {
+    int failures = 0;
+    for (long n = 0;; ++n) {
+      dense2D<double> coords;
+      coords.copy(start);
+      dense1D<unsigned int, 8> oi = ids({9});
+      dense1D<double, 8> op;
+      dense2D<double> om = points({{1, 2, 3, 4, 5, 6}});
+      zarn::fail_allocation_after(n);
+      const int code = mesh_line(coords, chain, metrics, true, 1, 100, chordal, 0.0, oi, op, om);
+      const bool injected = zarn::detail::allocation_countdown < 0;
+      zarn::fail_allocation_after(-1);
+      if (!injected) break;
+      if (code == 0) continue;
+      ++failures;
+      ASSERT_EQ(code, -199) << "allocation " << n;
+      EXPECT_TRUE(same_matrix(coords, start));
+      EXPECT_TRUE(same_vector(oi, ids({9})));
+      EXPECT_TRUE(same_matrix(om, points({{1, 2, 3, 4, 5, 6}})));
+      EXPECT_TRUE(op.empty());
+    }
+    EXPECT_GT(failures, 5);
+  }
+}
+#endif
+
 }  // namespace
