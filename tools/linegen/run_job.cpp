@@ -355,10 +355,19 @@ RunResult run_job(Job const& job, bool measure) {
                              "): " + reason(call.function, argument) + detail(c, argument)};
       return failed;
     }
-    // A mesh always joins its two ends; anything shorter means the library
-    // could not finish it.
-    if (out.size() < 2) {
-      failed.fault = Fault{c.place, call.function + " returned no elements (out of memory?)"};
+    // A mesh always joins the two ends of its curve; anything else means the
+    // library could not finish it.
+    bool whole = out.size() >= 2;
+    if (whole && (c.kind == Kind::line || c.kind == Kind::straight)) {
+      whole = out[0] == c.chain.front() && out[out.size() - 1] == c.chain.back();
+    } else if (whole && c.kind == Kind::spline) {
+      const std::vector<unsigned int> list = with_ends(c.chain, c.ends, 1);
+      whole = out[0] == list[1] && out[out.size() - 1] == list[list.size() - 2];
+    } else if (whole && c.count) {
+      whole = out.size() == std::size_t{*c.count} + 1;
+    }
+    if (!whole) {
+      failed.fault = Fault{c.place, call.function + " returned an incomplete mesh (out of memory?)"};
       failed.out_of_memory = true;
       return failed;
     }
