@@ -238,27 +238,44 @@ TEST_F(Tool, AnOutputThatCannotBeWrittenExitsWithOne) {
                        ": cannot create a file there: No such file or directory\n");
 }
 
-// Gmsh itself reads a written mesh, when it is installed.
+// Gmsh itself reads a written mesh (and, as a second opinion, the VTK file),
+// when it is installed.
 TEST_F(Tool, GmshReadsTheMesh) {
   if (std::system("command -v gmsh >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "gmsh is not installed: not checked";
   const std::string job = std::string(LINEGEN_JOBS_DIR) + "/demo-2d.json";
-  const std::string out = path("demo.msh");
-  auto r = run_tool("mesh '" + job + "' -o '" + out + "'", dir);
-  ASSERT_EQ(r.code, 0) << r.err;
-  const auto msh = tool_test::read_msh(slurp(out));
-  ASSERT_EQ(msh.error, "");
+  auto gmsh_check = [&](std::string const& file) {
+    const std::string log = path("gmsh.txt");
+    const int status = std::system(("gmsh -check '" + file + "' > '" + log + "' 2>&1 < /dev/null").c_str());
+    const std::string text = slurp(log);
+    EXPECT_EQ(status, 0) << text;
+    EXPECT_EQ(text.find("Error"), std::string::npos) << text;
+    return text;
+  };
+  auto count_in = [](std::string const& text, std::string const& pattern) -> long {
+    std::smatch match;
+    if (!std::regex_search(text, match, std::regex(pattern))) return -1;
+    return std::stol(match[1]);
+  };
 
-  const std::string log = path("gmsh.txt");
-  const int status = std::system(("gmsh -check '" + out + "' > '" + log + "' 2>&1 < /dev/null").c_str());
-  const std::string text = slurp(log);
-  ASSERT_EQ(status, 0) << text;
-  EXPECT_EQ(text.find("Error"), std::string::npos) << text;
-  std::smatch match;
-  ASSERT_TRUE(std::regex_search(text, match, std::regex("([0-9]+) nodes"))) << text;
-  EXPECT_EQ(std::stoul(match[1]), msh.nodes.size()) << text;
-  ASSERT_TRUE(std::regex_search(text, match, std::regex("([0-9]+) elements"))) << text;
-  EXPECT_EQ(std::stoul(match[1]), msh.elements.size()) << text;
+  const std::string msh_path = path("demo.msh");
+  auto r = run_tool("mesh '" + job + "' -o '" + msh_path + "'", dir);
+  ASSERT_EQ(r.code, 0) << r.err;
+  const auto msh = tool_test::read_msh(slurp(msh_path));
+  ASSERT_EQ(msh.error, "");
+  std::string text = gmsh_check(msh_path);
+  EXPECT_EQ(count_in(text, "([0-9]+) nodes"), static_cast<long>(msh.nodes.size())) << text;
+  EXPECT_EQ(count_in(text, "([0-9]+) elements"), static_cast<long>(msh.elements.size())) << text;
+
+  const std::string vtk_path = path("demo.vtk");
+  r = run_tool("mesh '" + job + "' -o '" + vtk_path + "'", dir);
+  ASSERT_EQ(r.code, 0) << r.err;
+  const auto vtk = tool_test::read_vtk(slurp(vtk_path));
+  ASSERT_EQ(vtk.error, "");
+  text = gmsh_check(vtk_path);
+  EXPECT_EQ(count_in(text, "Reading ([0-9]+) points"), static_cast<long>(vtk.points.size())) << text;
+  EXPECT_EQ(count_in(text, "Reading ([0-9]+) lines"), static_cast<long>(vtk.lines.size())) << text;
+  EXPECT_EQ(count_in(text, "coherence \\(([0-9]+) elements"), static_cast<long>(msh.elements.size())) << text;
 }
 
 }  // namespace
