@@ -206,7 +206,10 @@ std::string write_svg(Mesh const& mesh, std::string const& title) {
     // The text box just clear of the node along the normal.
     const double text_w = 7.5 * static_cast<double>(text.size()), text_h = 12;
     const double reach = 6 + 0.5 * (std::fabs(nx) * text_w + std::fabs(ny) * text_h);
-    const double x = std::clamp(sx(n) + reach * nx - text_w / 2, 4.0, std::max(4.0, width - 4 - text_w));
+    // Where the page is too narrow on that side, the other side.
+    double left = sx(n) + reach * nx - text_w / 2;
+    if (left < 4 || left + text_w > width - 4) nx = -nx, ny = -ny, left = sx(n) + reach * nx - text_w / 2;
+    const double x = std::clamp(left, 4.0, std::max(4.0, width - 4 - text_w));
     const double y = sy(n) + reach * ny + text_h / 2 - 2;
     s += "<text x=\"" + fixed(x) + "\" y=\"" + fixed(y) + "\">" + xml_escaped(text) + "</text>\n";
   }
