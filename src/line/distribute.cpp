@@ -151,7 +151,7 @@ template <int D, class Field>
 bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
                 const dense1D<double, 8>& params, Field& field, double min_total, bool force_even,
                 std::uint64_t nmin, std::uint64_t nmax, dense2D<double>& new_coords,
-                dense1D<double, 8>& new_params, dense1D<double, 8>& cumulative) {
+                dense1D<double, 8>& new_params, dense1D<double, 8>& cumulative, const double* known_counts) {
   new_coords.clear();
   field.clear();
   new_params.clear();
@@ -164,8 +164,12 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
   if (!cumulative.resize(N)) return false;
   double* c = cumulative.data();
   c[0] = 0.0;
-  for (std::size_t i = 0; i + 1 < N; ++i)
-    c[i + 1] = c[i] + field.segment_count(i, coords.col(ids[i]), coords.col(ids[i + 1]));
+  if (known_counts != nullptr) {
+    for (std::size_t i = 0; i + 1 < N; ++i) c[i + 1] = c[i] + known_counts[i];
+  } else {
+    for (std::size_t i = 0; i + 1 < N; ++i)
+      c[i + 1] = c[i] + field.segment_count(i, coords.col(ids[i]), coords.col(ids[i + 1]));
+  }
   const double total = c[N - 1];
 
   const std::uint64_t n = bounded_element_count(total, force_even, nmin, nmax);
@@ -215,10 +219,11 @@ bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned 
                           const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, double min_total,
                           bool force_even, std::uint64_t nmin, std::uint64_t nmax,
                           dense2D<double>& new_coords, dense1D<double, 8>& new_sizes,
-                          dense1D<double, 8>& new_params, dense1D<double, 8>& workspace) {
+                          dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
+                          const double* known_counts) {
   iso_field<D> field(sizes, new_sizes);
   return distribute<D>(coords, chain, params, field, min_total, force_even, nmin, nmax, new_coords,
-                       new_params, workspace);
+                       new_params, workspace, known_counts);
 }
 
 template <int D>
@@ -229,7 +234,7 @@ bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned 
                           dense1D<double, 8>& new_params) {
   dense1D<double, 8> workspace;
   return distribute_nodes_iso<D>(coords, chain, params, sizes, min_total, force_even, nmin, nmax, new_coords,
-                                 new_sizes, new_params, workspace);
+                                 new_sizes, new_params, workspace, nullptr);
 }
 
 template <int D>
@@ -237,10 +242,11 @@ bool distribute_nodes_aniso(const dense2D<double>& coords, const dense1D<unsigne
                             const dense1D<double, 8>& params, const dense2D<double>& metrics,
                             double min_total, bool force_even, std::uint64_t nmin, std::uint64_t nmax,
                             dense2D<double>& new_coords, dense2D<double>& new_metrics,
-                            dense1D<double, 8>& new_params, dense1D<double, 8>& workspace) {
+                            dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
+                            const double* known_counts) {
   aniso_field<D> field(metrics, new_metrics);
   return distribute<D>(coords, chain, params, field, min_total, force_even, nmin, nmax, new_coords,
-                       new_params, workspace);
+                       new_params, workspace, known_counts);
 }
 
 template <int D>
@@ -251,9 +257,41 @@ bool distribute_nodes_aniso(const dense2D<double>& coords, const dense1D<unsigne
                             dense1D<double, 8>& new_params) {
   dense1D<double, 8> workspace;
   return distribute_nodes_aniso<D>(coords, chain, params, metrics, min_total, force_even, nmin, nmax,
-                                   new_coords, new_metrics, new_params, workspace);
+                                   new_coords, new_metrics, new_params, workspace, nullptr);
 }
 
+template <int D>
+bool segment_counts_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                        const dense1D<double, 8>& sizes, dense1D<double, 8>& counts) {
+  dense1D<double, 8> unused;
+  const iso_field<D> field(sizes, unused);
+  const std::size_t N = chain.size();
+  if (!counts.resize(N - 1)) return false;
+  for (std::size_t i = 0; i + 1 < N; ++i)
+    counts[i] = field.segment_count(i, coords.col(chain[i]), coords.col(chain[i + 1]));
+  return true;
+}
+
+template <int D>
+bool segment_counts_aniso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                          const dense2D<double>& metrics, dense1D<double, 8>& counts) {
+  dense2D<double> unused;
+  const aniso_field<D> field(metrics, unused);
+  const std::size_t N = chain.size();
+  if (!counts.resize(N - 1)) return false;
+  for (std::size_t i = 0; i + 1 < N; ++i)
+    counts[i] = field.segment_count(i, coords.col(chain[i]), coords.col(chain[i + 1]));
+  return true;
+}
+
+template bool segment_counts_iso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                    const dense1D<double, 8>&, dense1D<double, 8>&);
+template bool segment_counts_iso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                    const dense1D<double, 8>&, dense1D<double, 8>&);
+template bool segment_counts_aniso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                      const dense2D<double>&, dense1D<double, 8>&);
+template bool segment_counts_aniso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                      const dense2D<double>&, dense1D<double, 8>&);
 template bool distribute_nodes_iso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
                                       const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
                                       std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
@@ -274,19 +312,19 @@ template bool distribute_nodes_aniso<3>(const dense2D<double>&, const dense1D<un
 template bool distribute_nodes_iso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
                                       const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
                                       std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
-                                      dense1D<double, 8>&, dense1D<double, 8>&);
+                                      dense1D<double, 8>&, dense1D<double, 8>&, const double*);
 template bool distribute_nodes_iso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
                                       const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
                                       std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
-                                      dense1D<double, 8>&, dense1D<double, 8>&);
+                                      dense1D<double, 8>&, dense1D<double, 8>&, const double*);
 template bool distribute_nodes_aniso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
                                         const dense1D<double, 8>&, const dense2D<double>&, double, bool,
                                         std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
-                                        dense1D<double, 8>&, dense1D<double, 8>&);
+                                        dense1D<double, 8>&, dense1D<double, 8>&, const double*);
 template bool distribute_nodes_aniso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
                                         const dense1D<double, 8>&, const dense2D<double>&, double, bool,
                                         std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
-                                        dense1D<double, 8>&, dense1D<double, 8>&);
+                                        dense1D<double, 8>&, dense1D<double, 8>&, const double*);
 
 }  // namespace linegen
 }  // namespace zarn

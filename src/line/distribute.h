@@ -55,13 +55,16 @@ bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned 
 // a common basis, every output ends empty and the result is still true: the
 // chain receives no interior node. False only for lack of memory.
 // As above with a caller-held working vector for the cumulative count, so
-// that repeated calls reuse its storage.
+// that repeated calls reuse its storage. known_counts, when not null, holds
+// the element count of each segment of the chain as segment_counts_iso
+// measures it (N - 1 values), which saves measuring the same segments again.
 template <int D>
 bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
                           const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, double min_total,
                           bool force_even, std::uint64_t nmin, std::uint64_t nmax,
                           dense2D<double>& new_coords, dense1D<double, 8>& new_sizes,
-                          dense1D<double, 8>& new_params, dense1D<double, 8>& workspace);
+                          dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
+                          const double* known_counts = nullptr);
 
 template <int D>
 bool distribute_nodes_aniso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
@@ -75,7 +78,18 @@ bool distribute_nodes_aniso(const dense2D<double>& coords, const dense1D<unsigne
                             const dense1D<double, 8>& params, const dense2D<double>& metrics,
                             double min_total, bool force_even, std::uint64_t nmin, std::uint64_t nmax,
                             dense2D<double>& new_coords, dense2D<double>& new_metrics,
-                            dense1D<double, 8>& new_params, dense1D<double, 8>& workspace);
+                            dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
+                            const double* known_counts = nullptr);
+
+// The element count of each segment i of the chain (positions i and i + 1),
+// exactly as the engines measure it: counts gets N - 1 values. False when
+// counts cannot be allocated.
+template <int D>
+bool segment_counts_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                        const dense1D<double, 8>& sizes, dense1D<double, 8>& counts);
+template <int D>
+bool segment_counts_aniso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                          const dense2D<double>& metrics, dense1D<double, 8>& counts);
 
 }  // namespace linegen
 }  // namespace zarn

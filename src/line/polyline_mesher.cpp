@@ -15,9 +15,10 @@ namespace linegen {
 // ---------------------------------------------------------------------------
 // Size-field policies
 
-bool size_field::rebuild(values& v, const values& middle, const entry& last) {
+bool size_field::rebuild(values& v, const entry& first, const values& middle, const entry& last) {
   const std::size_t k = middle.size();
   if (!v.resize(k + 2)) return false;
+  v[0] = first;
   if (k > 0) std::memcpy(v.data() + 1, middle.data(), k * sizeof(double));
   v[k + 1] = last;
   return true;
@@ -33,9 +34,10 @@ void size_field::cap(values& v, std::size_t i, double h) {
 }
 
 template <int D>
-bool metric_field<D>::rebuild(values& v, const values& middle, const entry& last) {
+bool metric_field<D>::rebuild(values& v, const entry& first, const values& middle, const entry& last) {
   const std::size_t k = count(middle);
   if (!v.resize(rows, k + 2)) return false;
+  store_metric(first, v.col(0));
   for (std::size_t j = 0; j < k; ++j) std::memcpy(v.col(j + 1), middle.col(j), rows * sizeof(double));
   store_metric(last, v.col(k + 1));
   return true;
@@ -114,16 +116,27 @@ class polyline_mesher {
   // new nodes in W's columns n ... n + k_ - 1, and the chain I_, parameters
   // P_ and field S_ of the mesh (k_ + 2 entries each).
   int mesh(std::size_t a, std::size_t b, bool force_even, std::uint64_t nmin, std::uint64_t nmax,
-           double chordal_error, double min_size) {
+           double chordal_error, double min_size, bool reuse_counts = false) {
     const std::size_t count = b - a + 1;
     const dense1D<unsigned int, 8> polyline = positions_.sub_vector(a, count);
     const dense1D<double, 8> polyline_params = params_.sub_vector(a, count);
-    if (!Field::copy(Field::view(field_, a, count), S_)) return out_of_memory;
+    // The field of the first pass: the caller's, or a copy capped by
+    // curvature.
+    values polyline_field = Field::view(field_, a, count);
     if (chordal_error < 0.0) {
+      if (!Field::copy(polyline_field, S_)) return out_of_memory;
       const int code = limit_sizes_by_curvature<Field>(W_, polyline, S_, chordal_error, min_size);
       if (code != 0) return code;
+      polyline_field = S_;
+      reuse_counts = false;
     }
-    const entry last = Field::get(S_, count - 1);
+    // Pieces of one polyline share its segments: their element counts are
+    // measured once.
+    if (reuse_counts && counts_.empty() &&
+        !Field::template segment_counts<D>(W_, positions_, field_, counts_))
+      return out_of_memory;
+    const entry first = Field::get(polyline_field, 0);
+    const entry last = Field::get(polyline_field, count - 1);
 
     std::uint64_t previous = no_upper_count;
     for (unsigned pass = 0;; ++pass) {
@@ -131,15 +144,17 @@ class polyline_mesher {
       // chords of the previous pass's mesh.
       const dense1D<unsigned int, 8>& chain = pass == 0 ? polyline : I_;
       const dense1D<double, 8>& chain_params = pass == 0 ? polyline_params : P_;
-      if (!Field::template distribute<D>(W_, chain, chain_params, S_, force_even, nmin, nmax, new_coords_,
-                                         new_field_, new_params_, cumulative_))
+      const values& chain_field = pass == 0 ? polyline_field : S_;
+      const double* known = pass == 0 && reuse_counts ? counts_.data() + a : nullptr;
+      if (!Field::template distribute<D>(W_, chain, chain_params, chain_field, force_even, nmin, nmax,
+                                         new_coords_, new_field_, new_params_, cumulative_, known))
         return out_of_memory;
       const std::size_t k = new_coords_.empty() ? 0 : new_coords_.cols();
       if (!fits_node_count(n_, k)) return out_of_memory;  // local identifiers are 32-bit
       k_ = k;
       W_.resize(D, n_);
       if (!append_columns(new_coords_, W_)) return out_of_memory;
-      if (!I_.resize(k + 2) || !P_.resize(k + 2) || !Field::rebuild(S_, new_field_, last))
+      if (!I_.resize(k + 2) || !P_.resize(k + 2) || !Field::rebuild(S_, first, new_field_, last))
         return out_of_memory;
       I_[0] = static_cast<unsigned int>(a);
       fill_consecutive(I_.data() + 1, k, static_cast<unsigned int>(n_));
@@ -299,7 +314,7 @@ class polyline_mesher {
   // Meshes piece x (bounds: at least `bound` elements, no upper one) and
   // pushes it with its mesh stored at the end of the arena.
   int mesh_piece(piece& x, bool force_even, std::uint64_t bound, double tolerance, double min_size) {
-    const int code = mesh(x.a, x.b, force_even, bound, no_upper_count, tolerance, min_size);
+    const int code = mesh(x.a, x.b, force_even, bound, no_upper_count, tolerance, min_size, true);
     if (code != 0) return code;
     x.refinable = k_ + 1 < no_upper_count;
     return store_piece(x) ? 0 : out_of_memory;
@@ -362,6 +377,7 @@ class polyline_mesher {
   values new_field_;
   dense1D<double, 8> new_params_;
   dense1D<double, 8> cumulative_;
+  dense1D<double, 8> counts_;  // element count of each polyline segment
   // Refinement: pending pieces and their meshes.
   dense1D<piece, 8> stack_;
   dense2D<double> arena_nodes_;

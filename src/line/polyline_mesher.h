@@ -28,9 +28,15 @@ struct size_field {
   static bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
                          const dense1D<double, 8>& params, const values& field, bool force_even,
                          std::uint64_t nmin, std::uint64_t nmax, dense2D<double>& new_coords,
-                         values& new_field, dense1D<double, 8>& new_params, dense1D<double, 8>& workspace) {
+                         values& new_field, dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
+                         const double* known_counts) {
     return distribute_nodes_iso<D>(coords, chain, params, field, 0.0, force_even, nmin, nmax, new_coords,
-                                   new_field, new_params, workspace);
+                                   new_field, new_params, workspace, known_counts);
+  }
+  template <int D>
+  static bool segment_counts(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                             const values& field, dense1D<double, 8>& counts) {
+    return segment_counts_iso<D>(coords, chain, field, counts);
   }
   static std::size_t count(const values& v) { return v.size(); }
   static values view(const values& v, std::size_t start, std::size_t n) { return v.sub_vector(start, n); }
@@ -44,8 +50,8 @@ struct size_field {
     if (n < v.size()) v.resize(n);
   }
   static void drop_last(values& v) { v.pop_back(); }
-  // v becomes: its own first entry, the entries of `middle`, then `last`.
-  static bool rebuild(values& v, const values& middle, const entry& last);
+  // v becomes: first, the entries of `middle`, then last.
+  static bool rebuild(values& v, const entry& first, const values& middle, const entry& last);
   // Caps the size at position i by the curvature size h; a negative or NaN
   // size becomes 0.
   static void cap(values& v, std::size_t i, double h);
@@ -63,10 +69,16 @@ struct metric_field {
   static bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
                          const dense1D<double, 8>& params, const values& field, bool force_even,
                          std::uint64_t nmin, std::uint64_t nmax, dense2D<double>& new_coords,
-                         values& new_field, dense1D<double, 8>& new_params, dense1D<double, 8>& workspace) {
+                         values& new_field, dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
+                         const double* known_counts) {
     static_assert(E == D, "coordinates and metrics of one dimension");
     return distribute_nodes_aniso<D>(coords, chain, params, field, 0.0, force_even, nmin, nmax, new_coords,
-                                     new_field, new_params, workspace);
+                                     new_field, new_params, workspace, known_counts);
+  }
+  template <int E>
+  static bool segment_counts(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                             const values& field, dense1D<double, 8>& counts) {
+    return segment_counts_aniso<D>(coords, chain, field, counts);
   }
   static std::size_t count(const values& v) { return v.empty() ? 0 : v.cols(); }
   static values view(const values& v, std::size_t start, std::size_t n) {
@@ -85,7 +97,7 @@ struct metric_field {
   static bool reserve(values& v, std::size_t added) { return reserve_columns_behind(v, rows, added); }
   static void truncate(values& v, std::size_t n) { v.resize(rows, n); }
   static void drop_last(values& v) { v.resize(rows, v.cols() - 1); }
-  static bool rebuild(values& v, const values& middle, const entry& last);
+  static bool rebuild(values& v, const entry& first, const values& middle, const entry& last);
   // Caps every size the metric at position i prescribes at h.
   static void cap(values& v, std::size_t i, double h);
 };
