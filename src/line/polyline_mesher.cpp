@@ -267,6 +267,11 @@ class polyline_mesher {
     const double p0 = params_[x.a], p1 = params_[x.b];
     double best = 0.0, sum = 0.0;
     std::size_t from = 0;
+    // The element of the previous node, kept while nodes fall in it.
+    std::size_t element = static_cast<std::size_t>(-1);
+    const double* A = nullptr;
+    double ab[3] = {0.0, 0.0, 0.0};
+    double length = 0.0;
     for (std::size_t i = x.a + 1; i < x.b; ++i) {
       // Both parameter lists are ordered: each search starts where the
       // previous one ended.
@@ -274,14 +279,20 @@ class polyline_mesher {
           std::lower_bound(mesh_params + from, mesh_params + m, params_[i]) - mesh_params);
       from = j;
       if (j >= m) j = m - 1;
-      const double* A = mesh_node(x, j == 0 ? 0 : j - 1);
-      const double* B = mesh_node(x, j);
-      const double* Q = W_.col(i);
-      double ab[3] = {0.0, 0.0, 0.0}, aq[3] = {0.0, 0.0, 0.0};
-      for (int r = 0; r < D; ++r) {
-        ab[r] = B[r] - A[r];
-        aq[r] = Q[r] - A[r];
+      if (j != element) {
+        element = j;
+        A = mesh_node(x, j == 0 ? 0 : j - 1);
+        const double* B = mesh_node(x, j);
+        double length_sq = 0.0;
+        for (int r = 0; r < D; ++r) {
+          ab[r] = B[r] - A[r];
+          length_sq += ab[r] * ab[r];
+        }
+        length = std::sqrt(length_sq);
       }
+      const double* Q = W_.col(i);
+      double aq[3] = {0.0, 0.0, 0.0};
+      for (int r = 0; r < D; ++r) aq[r] = Q[r] - A[r];
       double cross;
       if (D == 2) {
         cross = std::fabs(ab[0] * aq[1] - ab[1] * aq[0]);
@@ -291,9 +302,6 @@ class polyline_mesher {
         const double cz = ab[0] * aq[1] - ab[1] * aq[0];
         cross = std::sqrt(cx * cx + cy * cy + cz * cz);
       }
-      double length_sq = 0.0;
-      for (int r = 0; r < D; ++r) length_sq += ab[r] * ab[r];
-      const double length = std::sqrt(length_sq);
       const double delta = length == 0.0 ? cross : cross / length;
       if (delta > dev.largest) dev.largest = delta;
       sum += delta;
