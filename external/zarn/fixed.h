@@ -45,8 +45,7 @@ class symmetric_fixed {
   symmetric_fixed(T m00, T m01, T m11) noexcept : m_{m00, m01, m11} {
     static_assert(N == 2, "three packed values make a 2 x 2 matrix");
   }
-  symmetric_fixed(T m00, T m01, T m11, T m02, T m12, T m22) noexcept
-      : m_{m00, m01, m11, m02, m12, m22} {
+  symmetric_fixed(T m00, T m01, T m11, T m02, T m12, T m22) noexcept : m_{m00, m01, m11, m02, m12, m22} {
     static_assert(N == 3, "six packed values make a 3 x 3 matrix");
   }
 

@@ -70,8 +70,7 @@ class storage_block : public numx::ref_counted {
 
  public:
   static storage_block* create(std::size_t capacity) noexcept {
-    if (capacity > (std::numeric_limits<std::size_t>::max() - header_bytes()) / sizeof(T))
-      return nullptr;
+    if (capacity > (std::numeric_limits<std::size_t>::max() - header_bytes()) / sizeof(T)) return nullptr;
     void* raw = detail::allocate_bytes(header_bytes() + capacity * sizeof(T));
     if (raw == nullptr) return nullptr;
     return new (raw) storage_block(capacity);
