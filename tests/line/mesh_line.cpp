@@ -243,16 +243,37 @@ TEST(MeshLine, PassesStopAtTheMinimumCount) {
 }
 
 TEST(MeshLine, EndNodesStayExactWithEqualLastParameters) {
-  // The last two parameters are equal: moving the end node back onto the
-  // polyline would put it on the node before.
-  dense2D<double> coords = points({{0, 0}, {1, 0}, {2, 0.5}, {2, 1}});
+  // The last two parameters are equal. The passes put the new nodes back
+  // onto the polyline but leave its end nodes alone; moving the last node to
+  // its parameter would put it on the node before and shorten the line that
+  // the next pass measures (4 elements instead of 5 here). Expected values
+  // from an independent implementation of the pass rule.
+  dense2D<double> coords = points({{0.041522324893327356, 0.604530122336367},
+                                   {0.7378640931326257, -0.7641625926578779},
+                                   {2.1565774669475455, -0.05550951284776673},
+                                   {2.9277691339942367, -0.5800903872570458}});
+  const double last = 3.1215022011087656;
   line_outputs out;
-  ASSERT_EQ(mesh_line(coords, ids({0, 1, 2, 3}), values({0, 1, 2, 2}), values({0.2, 0.2, 0.2, 0.2}), false, 1,
-                      100, 0.0, 0.0, out.indices, out.params, out.sizes),
-            0);
+  ASSERT_EQ(
+      mesh_line(coords, ids({0, 1, 2, 3}), values({0.0, 1.5356469666798258, last, last}),
+                values({1.2, 0.3, 1.2, 1.2}), false, 1, 100, 0.0, 0.0, out.indices, out.params, out.sizes),
+      0);
+  const double expected[6][4] = {
+      {0.041522324893327356, 0.604530122336367, 0.0, 1.2},
+      {0.4624906173800213, -0.22290298802690678, 0.92836407481365, 0.6559116219668942},
+      {0.7052746081170029, -0.7001064168534581, 1.463777166399943, 0.4039606621299754},
+      {1.1515071850557455, -0.5575461918797061, 1.998022295353669, 0.5624059162350392},
+      {1.8561875299400084, -0.20555550376694942, 2.7857226400179935, 1.0094393495566971},
+      {2.9277691339942367, -0.5800903872570458, last, 1.2}};
+  ASSERT_EQ(out.indices.size(), 6u);
   EXPECT_EQ(out.indices[0], 0u);
-  EXPECT_EQ(out.indices[out.indices.size() - 1], 3u);
-  EXPECT_TRUE(same_matrix(coords.sub_matrix(0, 0, 2, 4), points({{0, 0}, {1, 0}, {2, 0.5}, {2, 1}})));
+  EXPECT_EQ(out.indices[5], 3u);
+  for (std::size_t i = 0; i < 6; ++i) {
+    EXPECT_NEAR(coords(0, out.indices[i]), expected[i][0], 1e-12);
+    EXPECT_NEAR(coords(1, out.indices[i]), expected[i][1], 1e-12);
+    EXPECT_NEAR(out.params[i], expected[i][2], 1e-12);
+    EXPECT_NEAR(out.sizes[i], expected[i][3], 1e-12);
+  }
 }
 
 TEST(MeshLine, CurvatureCapsSizesOnACircle) {
