@@ -41,6 +41,11 @@ template <class Call>
   return ::testing::AssertionSuccess();
 }
 
+// EXPECT_FAILS(matrix, chain, code, call using c and i): `call` on (c, i)
+// returns `code` and leaves both containers as they were.
+#define EXPECT_FAILS(m, chain, code, ...) \
+  EXPECT_TRUE(fails_untouched(m, chain, code, [&](auto& c, auto& i) { return __VA_ARGS__; }))
+
 // A D-row matrix holding the given nodes, and an index list holding a
 // marker entry that must survive every call.
 template <int D>
