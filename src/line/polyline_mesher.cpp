@@ -192,8 +192,13 @@ class polyline_mesher {
     mesh.params.clear();
     Field::truncate(mesh.field, 0);
     mesh.nodes.clear();
+    // A mesh that needs no refinement is returned as it is, without a copy.
+    piece whole{0, n_ - 1, n_, 0, k_, true};
+    if (!needs_refinement(measure(whole, W_, P_.data()), k_ + 2, force_even, tolerance)) {
+      take_mesh(mesh);
+      return 0;
+    }
     if (!stack_.reserve(16)) return out_of_memory;
-    piece whole{0, n_ - 1, 0, 0, 0, true};
     if (!store_piece(whole)) return out_of_memory;
 
     // Pieces are taken left to right: a piece replaced by its halves is
@@ -205,9 +210,8 @@ class polyline_mesher {
       stack_.pop_back();
       const std::size_t m = x.k + 2;  // mesh nodes
       if (x.refinable) {
-        const deviation dev = measure(x);
-        const bool deviates = dev.largest - tolerance > 1e-12 * dev.scale;
-        if (deviates || (force_even && m % 2 == 0)) {
+        const deviation dev = measure(x, arena_nodes_, arena_params_.data() + x.values_at);
+        if (needs_refinement(dev, m, force_even, tolerance)) {
           // The next admissible element count above the current m - 1.
           const std::uint64_t next = (force_even && m % 2 == 1) ? m + 1 : m;
           std::size_t split = dev.split;
@@ -250,20 +254,28 @@ class polyline_mesher {
 
  private:
   // The coordinates of node p (0 ... k + 1) of a piece's mesh.
-  const double* mesh_node(const piece& x, std::size_t p) const {
+  const double* mesh_node(const piece& x, const dense2D<double>& nodes, std::size_t p) const {
     if (p == 0) return W_.col(x.a);
     if (p == x.k + 1) return W_.col(x.b);
-    return arena_nodes_.col(x.nodes_at + p - 1);
+    return nodes.col(x.nodes_at + p - 1);
+  }
+
+  // Refine when a polyline node lies farther than the tolerance from the
+  // mesh (beyond rounding at the mesh's scale), or when an even count is
+  // asked for and the mesh of m nodes has an odd one.
+  static bool needs_refinement(const deviation& dev, std::size_t m, bool force_even, double tolerance) {
+    return dev.largest - tolerance > 1e-12 * dev.scale || (force_even && m % 2 == 0);
   }
 
   // Distances of the piece's interior polyline nodes from its mesh, each
   // measured to the line through the mesh element that holds the node's
   // parameter.
-  deviation measure(const piece& x) const {
+  // The piece's new nodes are columns x.nodes_at ... of `nodes`, its mesh
+  // parameters start at `mesh_params`.
+  deviation measure(const piece& x, const dense2D<double>& nodes, const double* mesh_params) const {
     deviation dev;
     dev.split = x.b;
     const std::size_t m = x.k + 2;
-    const double* mesh_params = arena_params_.data() + x.values_at;
     const double p0 = params_[x.a], p1 = params_[x.b];
     double best = 0.0, sum = 0.0;
     std::size_t from = 0;
@@ -281,8 +293,8 @@ class polyline_mesher {
       if (j >= m) j = m - 1;
       if (j != element) {
         element = j;
-        A = mesh_node(x, j == 0 ? 0 : j - 1);
-        const double* B = mesh_node(x, j);
+        A = mesh_node(x, nodes, j == 0 ? 0 : j - 1);
+        const double* B = mesh_node(x, nodes, j);
         double length_sq = 0.0;
         for (int r = 0; r < D; ++r) {
           ab[r] = B[r] - A[r];
