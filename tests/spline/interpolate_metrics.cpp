@@ -14,41 +14,34 @@ using testing_support::values;
 using zarn::dense1D;
 using zarn::dense2D;
 
-TEST(InterpolateSizes, LinearBetweenBracketsAndEnds) {
-  dense1D<double, 8> out;
-  ASSERT_EQ(interpolate_metrics(values({0, 1, 2}), values({1, 2, 4}), values({0, 0.5, 1.5, 2}), out), 0);
-  EXPECT_EQ(to_vector(out), (std::vector<double>{1, 1.5, 3, 4}));
-  // Below the first source: the first size; above the last: the last size.
-  ASSERT_EQ(interpolate_metrics(values({0, 1, 2}), values({1, 2, 4}), values({-5, -1, 3, 100}), out), 0);
-  EXPECT_EQ(to_vector(out), (std::vector<double>{1, 1, 4, 4}));
-  // A single source gives its value everywhere.
-  ASSERT_EQ(interpolate_metrics(values({1}), values({7}), values({0, 1, 2}), out), 0);
-  EXPECT_EQ(to_vector(out), (std::vector<double>{7, 7, 7}));
-}
-
-TEST(InterpolateSizes, DuplicateSourcesTakeTheFirstDuplicate) {
-  dense1D<double, 8> out;
-  // Sources 0, 1, 1, 2 with a jump at 1: the target 1 takes the first duplicate's size.
-  ASSERT_EQ(interpolate_metrics(values({0, 1, 1, 2}), values({1, 3, 10, 20}), values({0.5, 1, 1.5}), out), 0);
-  EXPECT_EQ(to_vector(out), (std::vector<double>{2, 3, 15}));
-  // Duplicates at the start: lo = hi, fraction 0.
-  ASSERT_EQ(interpolate_metrics(values({0, 0, 1}), values({5, 6, 8}), values({0, 0.5}), out), 0);
-  EXPECT_EQ(to_vector(out), (std::vector<double>{5, 7}));
-}
-
-TEST(InterpolateSizes, UnsortedTargetsExtrapolateAndUnsortedSourcesAreAccepted) {
-  dense1D<double, 8> out;
-  // After 2.5 the cursor stands on the bracket (2, 3); 0.5 is extrapolated along it.
-  ASSERT_EQ(interpolate_metrics(values({0, 1, 2, 3}), values({0, 1, 2, 4}), values({2.5, 0.5}), out), 0);
-  EXPECT_EQ(to_vector(out), (std::vector<double>{3, -1}));
-  // After a target above the last source the last bracket stays usable.
-  ASSERT_EQ(interpolate_metrics(values({0, 1, 2}), values({0, 1, 3}), values({5, 1.5}), out), 0);
-  EXPECT_EQ(to_vector(out), (std::vector<double>{3, 2}));
-  // Unsorted sources: the bisection's bracket is used as found, without failure.
-  ASSERT_EQ(interpolate_metrics(values({0, 2, 1, 3}), values({0, 2, 1, 3}), values({0.5, 2.5}), out), 0);
-  ASSERT_EQ(out.size(), 2u);
-  EXPECT_EQ(out[0], 0.5);  // bracket (0, 2)
-  EXPECT_EQ(out[1], 2.5);  // bracket (1, 3) in position, parameters 1 and 3
+TEST(InterpolateSizes, BracketingEndsDuplicatesAndUnsortedInput) {
+  struct Row {
+    char const* what;
+    std::vector<double> sources, sizes, targets, expected;
+  };
+  const Row rows[] = {
+      {"linear between brackets", {0, 1, 2}, {1, 2, 4}, {0, 0.5, 1.5, 2}, {1, 1.5, 3, 4}},
+      {"below the first, above the last", {0, 1, 2}, {1, 2, 4}, {-5, -1, 3, 100}, {1, 1, 4, 4}},
+      {"single source", {1}, {7}, {0, 1, 2}, {7, 7, 7}},
+      {"a jump at 1: the first duplicate", {0, 1, 1, 2}, {1, 3, 10, 20}, {0.5, 1, 1.5}, {2, 3, 15}},
+      {"duplicates at the start: fraction 0", {0, 0, 1}, {5, 6, 8}, {0, 0.5}, {5, 7}},
+      // The cursor only moves forward: after 2.5 it stands on (2, 3), and 0.5
+      // is extrapolated along it; after a target above the last source the
+      // last bracket stays usable.
+      {"unsorted targets", {0, 1, 2, 3}, {0, 1, 2, 4}, {2.5, 0.5}, {3, -1}},
+      {"after a target above the last", {0, 1, 2}, {0, 1, 3}, {5, 1.5}, {3, 2}},
+      // Unsorted sources: the bisection's bracket is used as found: (0, 2),
+      // then (1, 3) in position.
+      {"unsorted sources", {0, 2, 1, 3}, {0, 2, 1, 3}, {0.5, 2.5}, {0.5, 2.5}},
+  };
+  for (const Row& r : rows) {
+    dense1D<double, 8> out, src, h, t;
+    for (double v : r.sources) src.push_back(v);
+    for (double v : r.sizes) h.push_back(v);
+    for (double v : r.targets) t.push_back(v);
+    ASSERT_EQ(interpolate_metrics(src, h, t, out), 0) << r.what;
+    EXPECT_EQ(to_vector(out), r.expected) << r.what;
+  }
 }
 
 TEST(InterpolateSizes, CodesAndOutputsOnFailure) {

@@ -9,6 +9,8 @@
 #include "test_support.h"
 
 using namespace zarn;
+using testing_support::circle;
+using testing_support::closed_list;
 using testing_support::ids;
 using testing_support::points;
 using testing_support::same_matrix;
@@ -20,24 +22,6 @@ namespace {
 
 constexpr double no_tolerance = 0.0;
 
-// n nodes on a circle of radius R, and the closed index list
-// (n-1, 0, ..., n-1, 0, 1).
-dense2D<double> circle(unsigned n, double R) {
-  dense2D<double> c(2, n);
-  for (unsigned i = 0; i < n; ++i) {
-    c(0, i) = R * std::cos(2 * M_PI * i / n);
-    c(1, i) = R * std::sin(2 * M_PI * i / n);
-  }
-  return c;
-}
-dense1D<unsigned int, 8> closed_list(unsigned n) {
-  dense1D<unsigned int, 8> l;
-  l.push_back(n - 1);
-  for (unsigned i = 0; i < n; ++i) l.push_back(i);
-  l.push_back(0);
-  l.push_back(1);
-  return l;
-}
 // Open list with free ends: 0, 0, 1, ..., n-1, n-1.
 dense1D<unsigned int, 8> open_list(unsigned n) {
   dense1D<unsigned int, 8> l;

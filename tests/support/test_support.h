@@ -28,7 +28,9 @@ inline dense2D<double> points(std::initializer_list<std::initializer_list<double
   return m;
 }
 
-inline dense1D<unsigned int, 8> ids(std::initializer_list<unsigned int> v) { return dense1D<unsigned int, 8>(v); }
+inline dense1D<unsigned int, 8> ids(std::initializer_list<unsigned int> v) {
+  return dense1D<unsigned int, 8>(v);
+}
 inline dense1D<double, 8> values(std::initializer_list<double> v) { return dense1D<double, 8>(v); }
 
 template <class T>
@@ -49,18 +51,20 @@ std::vector<T> column(const dense2D<T>& m, std::size_t j) {
 template <class T>
 ::testing::AssertionResult same_matrix(const dense2D<T>& a, const dense2D<T>& b) {
   if (a.rows() != b.rows() || a.cols() != b.cols())
-    return ::testing::AssertionFailure() << "shape " << a.rows() << "x" << a.cols() << " vs " << b.rows()
-                                         << "x" << b.cols();
+    return ::testing::AssertionFailure()
+           << "shape " << a.rows() << "x" << a.cols() << " vs " << b.rows() << "x" << b.cols();
   for (std::size_t j = 0; j < a.cols(); ++j)
     for (std::size_t i = 0; i < a.rows(); ++i)
       if (!(a(i, j) == b(i, j)) && !(std::isnan(double(a(i, j))) && std::isnan(double(b(i, j)))))
-        return ::testing::AssertionFailure() << "entry (" << i << ", " << j << "): " << a(i, j) << " vs " << b(i, j);
+        return ::testing::AssertionFailure()
+               << "entry (" << i << ", " << j << "): " << a(i, j) << " vs " << b(i, j);
   return ::testing::AssertionSuccess();
 }
 
 template <class T>
 ::testing::AssertionResult same_vector(const dense1D<T, 8>& a, const dense1D<T, 8>& b) {
-  if (a.size() != b.size()) return ::testing::AssertionFailure() << "length " << a.size() << " vs " << b.size();
+  if (a.size() != b.size())
+    return ::testing::AssertionFailure() << "length " << a.size() << " vs " << b.size();
   for (std::size_t i = 0; i < a.size(); ++i)
     if (!(a[i] == b[i]) && !(std::isnan(double(a[i])) && std::isnan(double(b[i]))))
       return ::testing::AssertionFailure() << "entry " << i << ": " << a[i] << " vs " << b[i];
@@ -128,6 +132,30 @@ template <int N>
     if (!(std::fabs(a[k] - b[k]) <= tol * scale))
       return ::testing::AssertionFailure() << "packed entry " << k << ": " << a[k] << " vs " << b[k];
   return ::testing::AssertionSuccess();
+}
+
+}  // namespace testing_support
+
+// Curves through nodes: n nodes on a circle of radius R in the plane, and the
+// closed index list (n-1, 0, 1, ..., n-1, 0, 1) of the spline functions.
+namespace testing_support {
+
+inline dense2D<double> circle(unsigned n, double R) {
+  dense2D<double> c(2, n);
+  for (unsigned i = 0; i < n; ++i) {
+    c(0, i) = R * std::cos(2 * M_PI * i / n);
+    c(1, i) = R * std::sin(2 * M_PI * i / n);
+  }
+  return c;
+}
+
+inline dense1D<unsigned int, 8> closed_list(unsigned n) {
+  dense1D<unsigned int, 8> l;
+  l.push_back(n - 1);
+  for (unsigned i = 0; i < n; ++i) l.push_back(i);
+  l.push_back(0);
+  l.push_back(1);
+  return l;
 }
 
 }  // namespace testing_support

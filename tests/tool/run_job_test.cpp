@@ -106,39 +106,28 @@ TEST(RunJob, DeviationFromTheFollowedCurve) {
 }
 
 TEST(RunJob, RejectedCurvesNameTheFunctionAndTheArgument) {
-  const std::string nodes = R"("nodes": [[0, 0], [1, 0], [2, 1], [3, 1]])";
-  EXPECT_EQ(fault_of("{" + nodes + R"(, "curves": [{"kind": "line", "chain": [0, 1], "sizes": 1},
-      {"kind": "spline", "chain": [0, 1, 2, 3], "sizes": [1, -1, 1, 1]}]})"),
-            "curves[1]: mesh_spline rejected argument 3 (sizes): a size is not positive (sizes[1] is -1)");
-  EXPECT_EQ(
-      fault_of("{" + nodes + R"(, "curves": [{"kind": "line", "chain": [0, 1, 2], "sizes": 1,
-      "params": [0, 0.5, 0.4]}]})"),
-      "curves[0]: mesh_line rejected argument 3 (params): the parameters must not decrease along the chain "
-      "(params[2] is below params[1])");
-  EXPECT_EQ(fault_of("{" + nodes + R"(, "curves": [{"kind": "line", "chain": [0, 1], "sizes": 1, "nmin": 5,
-      "nmax": 4}]})"),
-            "curves[0]: mesh_line rejected argument 5 (nmin): nmin must be at least 1 and at most nmax");
-  EXPECT_EQ(
-      fault_of("{" + nodes + R"(, "curves": [{"kind": "line", "chain": [0, 0], "sizes": 1}]})"),
-      "curves[0]: mesh_line rejected argument 2 (indices): the chain needs at least 2 nodes and a length "
-      "above 0");
-  EXPECT_EQ(fault_of("{" + nodes + R"(, "curves": [{"kind": "straight", "chain": [0, 1],
-      "metrics": [[1, 2, 1], [1, 0, 1]]}]})"),
-            "curves[0]: mesh_straight rejected argument 3 (metrics): a metric is not positive definite");
-  EXPECT_EQ(fault_of("{" + nodes + R"(, "curves": [{"kind": "spline", "chain": [0, 1, 2], "sizes": 1,
-      "min_size": -1}]})"),
-            "curves[0]: mesh_spline rejected argument 8 (min_size): min_size must not be negative");
-  EXPECT_EQ(fault_of("{" + nodes + R"(, "curves": [{"kind": "extrude_translate", "start_node": 1,
-      "vector": [0, 0], "h0": 1, "h1": 1}]})"),
-            "curves[0]: extrude_translate rejected argument 3 (vector): the vector has length 0");
-  EXPECT_EQ(fault_of("{" + nodes + R"(, "curves": [{"kind": "extrude_translate", "start": [0, 0],
-      "vector": [1, 0], "h0": 1, "h1": 0}]})"),
-            "curves[0]: extrude_translate rejected argument 5 (h1): h1 must be positive (it is 0)");
-  EXPECT_EQ(
-      fault_of("{" + nodes + R"(, "curves": [{"kind": "extrude_rotate", "start_node": 1,
-      "centre": [1, 0], "angle": 1, "h0": 1, "h1": 1}]})"),
-      "curves[0]: extrude_rotate rejected argument 3 (centre): the arc has length 0: the start lies on the "
-      "centre or the axis, or the angle is 0");
+  const std::string nodes = R"({"nodes": [[0, 0], [1, 0], [2, 1], [3, 1]], "curves": [)";
+  const std::pair<char const*, char const*> cases[] = {
+      {R"({"kind": "line", "chain": [0, 1, 2], "sizes": 1, "params": [0, 0.5, 0.4]})",
+       "mesh_line rejected argument 3 (params): the parameters must not decrease along the chain (params[2] "
+       "is "
+       "below params[1])"},
+      {R"({"kind": "line", "chain": [0, 1], "sizes": 1, "nmin": 5, "nmax": 4})",
+       "mesh_line rejected argument 5 (nmin): nmin must be at least 1 and at most nmax"},
+      {R"({"kind": "line", "chain": [0, 0], "sizes": 1})",
+       "mesh_line rejected argument 2 (indices): the chain needs at least 2 nodes and a length above 0"},
+      {R"({"kind": "straight", "chain": [0, 1], "metrics": [[1, 2, 1], [1, 0, 1]]})",
+       "mesh_straight rejected argument 3 (metrics): a metric is not positive definite"},
+      {R"({"kind": "spline", "chain": [0, 1, 2], "sizes": 1, "min_size": -1})",
+       "mesh_spline rejected argument 8 (min_size): min_size must not be negative"},
+      {R"({"kind": "extrude_translate", "start": [0, 0], "vector": [1, 0], "h0": 1, "h1": 0})",
+       "extrude_translate rejected argument 5 (h1): h1 must be positive (it is 0)"},
+      {R"({"kind": "extrude_rotate", "start_node": 1, "centre": [1, 0], "angle": 1, "h0": 1, "h1": 1})",
+       "extrude_rotate rejected argument 3 (centre): the arc has length 0: the start lies on the centre or "
+       "the "
+       "axis, or the angle is 0"}};
+  for (auto const& [curve, message] : cases)
+    EXPECT_EQ(fault_of(nodes + curve + "]}"), std::string("curves[0]: ") + message);
 }
 
 }  // namespace

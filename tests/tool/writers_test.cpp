@@ -54,22 +54,6 @@ TEST(VtkWriter, ReadsBackAsTheMesh) {
   EXPECT_EQ(v.cell_data.at("curve_id"), (std::vector<double>{0, 1}));
 }
 
-TEST(VtkWriter, ThreeDimensionalPoints) {
-  Mesh m;
-  m.dimension = 3;
-  m.coords = {0, 0, 0, 1, 2, 3, -1, 0.5, 1e-300};
-  m.sizes = {1, 1, 1};
-  MeshCurve c;
-  c.chain = {2, 0, 1};
-  m.curves = {c};
-  const auto v = tool_test::read_vtk(linegen_tool::write_vtk(m, "t"));
-  ASSERT_EQ(v.error, "");
-  ASSERT_EQ(v.points.size(), 3u);
-  EXPECT_EQ(v.points[1], (std::array<double, 3>{1, 2, 3}));
-  EXPECT_EQ(v.points[2][2], 1e-300);
-  EXPECT_EQ(v.lines[0], (std::vector<unsigned int>{2, 0, 1}));
-}
-
 TEST(MshWriter, ReadsBackAsTheMesh) {
   const Mesh m = two_curves_2d();
   const auto msh = tool_test::read_msh(linegen_tool::write_msh(m));
