@@ -144,3 +144,34 @@ TEST(Subdivide, AllocationFailureLeavesEveryListAsAtEntry) {
   }
 }
 #endif
+
+// Finite parameters whose element count overflows (a span of 1e308 over
+// sizes of 0.01, or one across the whole double range): the count is nmax,
+// and the nodes still stand at finite, increasing parameters inside the
+// chain's range with sizes between its end sizes.
+TEST(Subdivide, OverflowingCountsPlaceFiniteNodes) {
+  struct input {
+    double p0, p1, s0, s1;
+  };
+  for (const input& in : {input{-0.0, 1e308, 0.0102, 0.01}, input{-1e308, 1e308, 1.0, 1.0},
+                          input{0.0, 1.0, 1e-300, 1e-300}, input{0.0, 1.0, 5e-324, 5e-324}}) {
+    auto p = values({in.p0, in.p1});
+    auto s = values({in.s0, in.s1});
+    zarn::dense1D<unsigned int, 8> out;
+    ASSERT_EQ(subdivide(p, s, ids({0, 1}), false, false, 1, 12, out), 0) << in.p1 << " " << in.s0;
+    ASSERT_EQ(p.size(), 13u);
+    ASSERT_EQ(out.size(), 13u);
+    double before = in.p0;
+    for (std::size_t j = 2; j < p.size(); ++j) {
+      EXPECT_TRUE(std::isfinite(p[j]) && p[j] >= before && p[j] <= in.p1) << "node " << j << ": " << p[j];
+      EXPECT_TRUE(s[j] >= std::fmin(in.s0, in.s1) && s[j] <= std::fmax(in.s0, in.s1)) << "size " << s[j];
+      before = p[j];
+    }
+  }
+  // Equal sizes across the whole double range: equal steps.
+  auto p = values({-1e308, 1e308});
+  auto s = values({1.0, 1.0});
+  zarn::dense1D<unsigned int, 8> out;
+  ASSERT_EQ(subdivide(p, s, ids({0, 1}), false, false, 1, 4, out), 0);
+  EXPECT_EQ(to_vector(p), (std::vector<double>{-1e308, 1e308, -5e307, 0.0, 5e307}));
+}
