@@ -16,7 +16,8 @@
 // mesh from the exact curve, and the timed runs of each (0: a warm-up beyond
 // 20 s was the only run). Gmsh's model building is timed apart.
 //
-// Usage: linegen_peer [--runs R] [--jobs abcd]
+// Usage: linegen_peer [--runs R] [--jobs abcd] [--only TEXT]
+// (--only: just the jobs whose name contains TEXT, e.g. "OCC").
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -204,14 +205,16 @@ std::string fmt(const char* format, double v) {
 
 int main(int argc, char** argv) {
   int runs = 5;
-  std::string which = "abcd";
+  std::string which = "abcd", only;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) {
       runs = std::max(1, std::atoi(argv[++i]));
     } else if (!std::strcmp(argv[i], "--jobs") && i + 1 < argc) {
       which = argv[++i];
+    } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
+      only = argv[++i];
     } else {
-      std::fprintf(stderr, "usage: %s [--runs R] [--jobs abcd]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--runs R] [--jobs abcd] [--only TEXT]\n", argv[0]);
       return 2;
     }
   }
@@ -227,6 +230,11 @@ int main(int argc, char** argv) {
     for (std::size_t p : {100u, 1000u})
       for (int per : {20, 200})
         for (GmshKernel k : {GmshKernel::geo, GmshKernel::occ}) jobs.push_back(closed_spline(p, per, k));
+
+  if (!only.empty())
+    jobs.erase(std::remove_if(jobs.begin(), jobs.end(),
+                              [&](const Job& job) { return job.name.find(only) == std::string::npos; }),
+               jobs.end());
 
   auto linegen = peer::make_linegen_runner();
   auto gmsh = peer::make_gmsh_runner();
