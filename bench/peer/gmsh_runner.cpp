@@ -23,6 +23,11 @@ class GmshRunner final : public Runner {
   GmshRunner& operator=(const GmshRunner&) = delete;
 
   const char* name() const override { return "Gmsh"; }
+  std::string version() const override {
+    std::string v;
+    gmsh::option::getString("General.Version", v);
+    return v;
+  }
 
   void prepare(const Job& job) override {
     gmsh::clear();

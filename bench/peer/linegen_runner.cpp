@@ -16,6 +16,7 @@ namespace lg = zarn::linegen;
 class LinegenRunner final : public Runner {
  public:
   const char* name() const override { return "linegen"; }
+  std::string version() const override { return lg::version(); }
 
   void prepare(const Job& job) override {
     job_ = &job;

@@ -239,6 +239,7 @@ int main(int argc, char** argv) {
   auto linegen = peer::make_linegen_runner();
   auto gmsh = peer::make_gmsh_runner();
 
+  std::printf("linegen %s, Gmsh %s\n", linegen->version().c_str(), gmsh->version().c_str());
   std::printf("load average at start: %s\n", load_average().c_str());
   std::printf("at least %d timed runs per mesher and job, after one warm-up; median of one run\n\n", runs);
   std::printf(

@@ -44,6 +44,7 @@ class Runner {
  public:
   virtual ~Runner() = default;
   virtual const char* name() const = 0;
+  virtual std::string version() const = 0;
   virtual void prepare(const Job& job) = 0;
   virtual void reset() = 0;
   virtual void run() = 0;
