@@ -8,24 +8,14 @@
 namespace {
 
 using namespace zarn;
+using testing_support::edges;
 using testing_support::ids;
+using testing_support::points;
 using testing_support::values;
 
 constexpr unsigned int none = 4294967295u;
 const double inf = std::numeric_limits<double>::infinity();
 const double nan = std::numeric_limits<double>::quiet_NaN();
-
-dense2D<unsigned int> edges(std::initializer_list<std::initializer_list<unsigned int>> cols) {
-  const std::size_t rows = cols.size() == 0 ? 2 : cols.begin()->size();
-  dense2D<unsigned int> m(rows, cols.size());
-  std::size_t j = 0;
-  for (const auto& c : cols) {
-    std::size_t i = 0;
-    for (unsigned int v : c) m(i++, j) = v;
-    ++j;
-  }
-  return m;
-}
 
 TEST(CheckIDs, ConnectivityShapeAndEveryRowBounded) {
   EXPECT_TRUE(cellkit::check_IDs(edges({{0, 1}, {1, 2}}), cellkit::edge, 3));
@@ -57,32 +47,33 @@ TEST(AreValidMetrics, SizesFiniteAndPositive) {
 }
 
 TEST(AreValidMetrics, MetricsPositiveDefinite) {
-  // 2D packed (m00, m01, m11).
-  EXPECT_TRUE(cellkit::are_valid_metrics(testing_support::points({{1, 0, 1}, {4, 1.9, 1}})));
-  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{1, 0, 1}, {4, 2, 1}})));  // singular
-  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{-1, 0, -1}})));
-  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{1, 0, inf}})));
-  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{1, nan, 1}})));
-  // Extreme but valid scales must not overflow or underflow the minors.
-  EXPECT_TRUE(cellkit::are_valid_metrics(testing_support::points({{1e300, 0, 1e300}, {1e200, 0, 1e-200}})));
-  // 3D packed (m00, m01, m11, m02, m12, m22): each leading minor matters.
-  EXPECT_TRUE(cellkit::are_valid_metrics(testing_support::points({{2, -1, 2, 0, -1, 2}})));
-  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{1, 1, 1, 0, 0, 1}})));  // 2nd minor 0
-  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{1, 0.9, 1, 0.9, -0.9, 1}})));  // det < 0
-  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{1, 0, 1, 0, 0, 0}})));
-  // Row count: 3 or 6 only.
-  EXPECT_FALSE(cellkit::are_valid_metrics(testing_support::points({{1, 0, 1, 1}})));
-  EXPECT_FALSE(cellkit::are_valid_metrics(dense2D<double>()));
-  EXPECT_TRUE(cellkit::are_valid_metrics(dense2D<double>(6, 0)));
+  // 2D packed (m00, m01, m11); 3D packed (m00, m01, m11, m02, m12, m22):
+  // each leading minor matters; extreme but valid scales must not overflow
+  // or underflow the minors; 3 or 6 rows only.
+  const std::pair<dense2D<double>, bool> rows[] = {{points({{1, 0, 1}, {4, 1.9, 1}}), true},
+                                                   {points({{1, 0, 1}, {4, 2, 1}}), false},  // singular
+                                                   {points({{-1, 0, -1}}), false},
+                                                   {points({{1, 0, inf}}), false},
+                                                   {points({{1, nan, 1}}), false},
+                                                   {points({{1e300, 0, 1e300}, {1e200, 0, 1e-200}}), true},
+                                                   {points({{2, -1, 2, 0, -1, 2}}), true},
+                                                   {points({{1, 1, 1, 0, 0, 1}}), false},  // 2nd minor 0
+                                                   {points({{1, 0.9, 1, 0.9, -0.9, 1}}), false},  // det < 0
+                                                   {points({{1, 0, 1, 0, 0, 0}}), false},
+                                                   {points({{1, 0, 1, 1}}), false},
+                                                   {dense2D<double>(), false},
+                                                   {dense2D<double>(6, 0), true}};
+  for (std::size_t k = 0; k < std::size(rows); ++k)
+    EXPECT_EQ(cellkit::are_valid_metrics(rows[k].first), rows[k].second) << "row " << k;
 }
 
 TEST(MetricsIsoToAniso, ColumnsBecomeIsotropic) {
   dense2D<double> m2(3, 2, 0.0);
   EXPECT_EQ(cellkit::metrics_iso_to_aniso2d(values({2.0, 0.5}), m2), 0);
-  EXPECT_TRUE(testing_support::same_matrix(m2, testing_support::points({{0.25, 0, 0.25}, {4, 0, 4}})));
+  EXPECT_TRUE(testing_support::same_matrix(m2, points({{0.25, 0, 0.25}, {4, 0, 4}})));
   dense2D<double> m3(6, 1, 7.0);
   EXPECT_EQ(cellkit::metrics_iso_to_aniso3d(values({0.5}), m3), 0);
-  EXPECT_TRUE(testing_support::same_matrix(m3, testing_support::points({{4, 0, 4, 0, 0, 4}})));
+  EXPECT_TRUE(testing_support::same_matrix(m3, points({{4, 0, 4, 0, 0, 4}})));
   // A matrix of the wrong shape is left alone.
   dense2D<double> small(3, 1, 7.0);
   EXPECT_NE(cellkit::metrics_iso_to_aniso2d(values({1.0, 1.0}), small), 0);

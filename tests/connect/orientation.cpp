@@ -9,17 +9,6 @@ using zarn::dense2D;
 namespace {
 constexpr unsigned int none = 4294967295u;
 
-dense2D<unsigned int> cols(std::initializer_list<std::initializer_list<unsigned int>> list) {
-  dense2D<unsigned int> m(list.begin()->size(), list.size());
-  std::size_t j = 0;
-  for (const auto& c : list) {
-    std::size_t i = 0;
-    for (unsigned int v : c) m(i++, j) = v;
-    ++j;
-  }
-  return m;
-}
-
 // Neighbour matrix of edges whose nodes are each shared by at most two edges:
 // row 0 through the second node, row 1 through the first.
 dense2D<unsigned int> neighbours_of(const dense2D<unsigned int>& c) {
@@ -45,40 +34,40 @@ bool consistent(const dense2D<unsigned int>& c, const dense2D<unsigned int>& nb,
 }  // namespace
 
 TEST(Flip, ReversesTwoNodeEdgesOnly) {
-  auto c = cols({{0, 1}, {1, 2}});
+  auto c = edges({{0, 1}, {1, 2}});
   EXPECT_EQ(flip(c), 0);
-  EXPECT_TRUE(same_matrix(c, cols({{1, 0}, {2, 1}})));
+  EXPECT_TRUE(same_matrix(c, edges({{1, 0}, {2, 1}})));
   dense2D<unsigned int> empty(3, 0);
   EXPECT_EQ(flip(empty), 0);
-  auto e3 = cols({{0, 2, 1}});
+  auto e3 = edges({{0, 2, 1}});
   EXPECT_EQ(flip(e3), -1);
-  EXPECT_TRUE(same_matrix(e3, cols({{0, 2, 1}})));
+  EXPECT_TRUE(same_matrix(e3, edges({{0, 2, 1}})));
 }
 
 TEST(MeshReorient, WorkedExamplesFromEitherReference) {
-  auto c = cols({{0, 1}, {2, 1}, {2, 3}});
-  auto nb = cols({{1, none}, {0, 2}, {none, 1}});
+  auto c = edges({{0, 1}, {2, 1}, {2, 3}});
+  auto nb = edges({{1, none}, {0, 2}, {none, 1}});
   EXPECT_EQ(mesh_reorient(c, nb, 0, 0), 1);
-  EXPECT_TRUE(same_matrix(c, cols({{0, 1}, {1, 2}, {2, 3}})));
-  EXPECT_TRUE(same_matrix(nb, cols({{1, none}, {2, 0}, {none, 1}})));
+  EXPECT_TRUE(same_matrix(c, edges({{0, 1}, {1, 2}, {2, 3}})));
+  EXPECT_TRUE(same_matrix(nb, edges({{1, none}, {2, 0}, {none, 1}})));
   EXPECT_EQ(mesh_reorient(c, nb, 0, 0), 0);  // already consistent
 
-  c = cols({{0, 1}, {2, 1}, {2, 3}});
-  nb = cols({{1, none}, {0, 2}, {none, 1}});
+  c = edges({{0, 1}, {2, 1}, {2, 3}});
+  nb = edges({{1, none}, {0, 2}, {none, 1}});
   EXPECT_EQ(mesh_reorient(c, nb, 1, 0), 2);
-  EXPECT_TRUE(same_matrix(c, cols({{1, 0}, {2, 1}, {3, 2}})));
+  EXPECT_TRUE(same_matrix(c, edges({{1, 0}, {2, 1}, {3, 2}})));
   EXPECT_TRUE(consistent(c, nb, 0, 3));
 }
 
 TEST(MeshReorient, ClosedLoopAndComponents) {
-  auto loop = cols({{0, 1}, {2, 1}, {2, 3}, {4, 3}, {4, 0}});
+  auto loop = edges({{0, 1}, {2, 1}, {2, 3}, {4, 3}, {4, 0}});
   auto nb = neighbours_of(loop);
   EXPECT_EQ(mesh_reorient(loop, nb, 0, 0), 2);
-  EXPECT_TRUE(same_matrix(loop, cols({{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}})));
+  EXPECT_TRUE(same_matrix(loop, edges({{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}})));
   EXPECT_TRUE(consistent(loop, nb, 0, 5));
 
   // Chain A: edges 0, 1; chain B: edges 2, 3, 4 (edge 3 against edge 2).
-  const auto two = cols({{0, 1}, {2, 1}, {10, 11}, {12, 11}, {12, 13}});
+  const auto two = edges({{0, 1}, {2, 1}, {10, 11}, {12, 11}, {12, 13}});
   dense2D<unsigned int> c;
   c.copy(two);
   nb = neighbours_of(c);
@@ -94,13 +83,13 @@ TEST(MeshReorient, ClosedLoopAndComponents) {
   c.copy(two);
   nb = neighbours_of(c);
   EXPECT_EQ(mesh_reorient(c, nb, 3, 1), 2);
-  EXPECT_TRUE(same_matrix(c, cols({{0, 1}, {2, 1}, {11, 10}, {12, 11}, {13, 12}})));
+  EXPECT_TRUE(same_matrix(c, edges({{0, 1}, {2, 1}, {11, 10}, {12, 11}, {13, 12}})));
 }
 
 TEST(MeshReorient, WrongNeighbourMatrixChangesNothing) {
   // Edge 2's entry through its node 3 names edge 4, which does not hold node
   // 3; it is read only after edges 1 and 2 have been reversed.
-  const auto c0 = cols({{0, 1}, {2, 1}, {3, 2}, {4, 3}, {7, 8}});
+  const auto c0 = edges({{0, 1}, {2, 1}, {3, 2}, {4, 3}, {7, 8}});
   dense2D<unsigned int> c, nb0 = neighbours_of(c0), nb;
   nb0(1, 2) = 4;
   c.copy(c0);
@@ -112,18 +101,18 @@ TEST(MeshReorient, WrongNeighbourMatrixChangesNothing) {
   EXPECT_EQ(mesh_reorient(c, nb, 5, 0), -3);
   dense2D<unsigned int> wide(2, 6, none);
   EXPECT_EQ(mesh_reorient(c, wide, 0, 0), -2);
-  auto bad = cols({{0, none}});
+  auto bad = edges({{0, none}});
   dense2D<unsigned int> nb1(2, 1, none), empty;
   EXPECT_EQ(mesh_reorient(bad, nb1, 5, 0), -1);
   EXPECT_EQ(mesh_reorient(empty, nb1, 5, 0), 0);
 }
 
 TEST(MeshReorient, ThreeNodeEdgesKeepTheirMiddleNode) {
-  auto c = cols({{0, 2, 1}, {4, 2, 3}, {4, 6, 5}});
-  auto nb = cols({{1, none, none}, {0, 2, none}, {none, 1, none}});
+  auto c = edges({{0, 2, 1}, {4, 2, 3}, {4, 6, 5}});
+  auto nb = edges({{1, none, none}, {0, 2, none}, {none, 1, none}});
   EXPECT_EQ(mesh_reorient(c, nb, 0, 0), 1);
-  EXPECT_TRUE(same_matrix(c, cols({{0, 2, 1}, {2, 4, 3}, {4, 6, 5}})));
-  EXPECT_TRUE(same_matrix(nb, cols({{1, none, none}, {2, 0, none}, {none, 1, none}})));
+  EXPECT_TRUE(same_matrix(c, edges({{0, 2, 1}, {2, 4, 3}, {4, 6, 5}})));
+  EXPECT_TRUE(same_matrix(nb, edges({{1, none, none}, {2, 0, none}, {none, 1, none}})));
 }
 
 #ifdef LINEGEN_FAULT_INJECTION

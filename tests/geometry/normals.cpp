@@ -8,15 +8,6 @@
 using namespace testing_support;
 using zarn::linegen::normals;
 
-namespace {
-zarn::dense2D<unsigned int> edges(std::initializer_list<std::pair<unsigned, unsigned>> list) {
-  zarn::dense2D<unsigned int> c(2, list.size());
-  std::size_t j = 0;
-  for (const auto& e : list) c(0, j) = e.first, c(1, j) = e.second, ++j;
-  return c;
-}
-}  // namespace
-
 TEST(Normals, MeanOfEdgeNormalsWithAndWithoutScaling) {
   zarn::dense2D<double> n;
   ASSERT_EQ(normals(points({{0, 0}, {2, 0}}), edges({{0, 1}}), 0.0, true, n), 0);

@@ -100,43 +100,36 @@ TEST(GenEigenSym, DefiningEquationOnRandomPairs) {
   EXPECT_FALSE(gen_eigen_sym(metric3(1, 0, 1, 0, 0, -1), metric3(1, 0, 1, 0, 0, 1), mu3, x3, true));
 }
 
-TEST(MetricPair, DiagonalMetricsGiveAxesAndInterpolateSizes) {
-  metric_pair2 pair;
-  ASSERT_TRUE(reduce_metric_pair(pair, metric2(1, 0, 1), metric2(0.25, 0, 1.0 / 16)));
-  for (int k = 0; k < 2; ++k) EXPECT_EQ(std::fabs(pair.basis[2 * k]) + std::fabs(pair.basis[2 * k + 1]), 1.0);
-  metric2 m;
-  ASSERT_TRUE(interpolate_metric_pair(pair, 0.5, m));
-  EXPECT_TRUE(same_metric(m, metric2(1 / 2.25, 0, 1 / 6.25), 1e-15));
+// t = 0 and 1 give the end metrics; along each common direction the size
+// 1 / sqrt(p^T M p) is linear in t.
+template <int N, class Pair>
+void expect_pair_ends_and_linear_sizes(std::mt19937& rng, double tol) {
+  const auto a = random_metric<N>(rng, 50.0), b = random_metric<N>(rng, 50.0);
+  Pair pair;
+  zarn::symmetric_fixed<double, N> m;
+  ASSERT_TRUE(reduce_metric_pair(pair, a, b));
+  ASSERT_TRUE(interpolate_metric_pair(pair, 0.0, m));
+  EXPECT_TRUE(same_metric(m, a, tol));
+  ASSERT_TRUE(interpolate_metric_pair(pair, 1.0, m));
+  EXPECT_TRUE(same_metric(m, b, tol));
+  ASSERT_TRUE(interpolate_metric_pair(pair, 0.3, m));
+  for (int k = 0; k < N; ++k) {
+    const double ha = 1 / std::sqrt(metric_form(a, pair.basis + N * k));
+    const double hb = 1 / std::sqrt(metric_form(b, pair.basis + N * k));
+    EXPECT_TRUE(near_rel(1 / std::sqrt(metric_form(m, pair.basis + N * k)), ha + 0.3 * (hb - ha), tol));
+  }
 }
 
 TEST(MetricPair, EndsReturnEndMetricsAndSizesAreLinear) {
   std::mt19937 rng(17);
   for (int trial = 0; trial < 100; ++trial) {
-    const metric2 a = random_metric<2>(rng, 50.0), b = random_metric<2>(rng, 50.0);
-    metric_pair2 p2;
-    metric2 m2;
-    ASSERT_TRUE(reduce_metric_pair(p2, a, b));
-    ASSERT_TRUE(interpolate_metric_pair(p2, 0.0, m2));
-    EXPECT_TRUE(same_metric(m2, a, 1e-12));
-    ASSERT_TRUE(interpolate_metric_pair(p2, 1.0, m2));
-    EXPECT_TRUE(same_metric(m2, b, 1e-12));
-
-    const metric3 a3 = random_metric<3>(rng, 50.0), b3 = random_metric<3>(rng, 50.0);
-    metric_pair3 p3;
-    metric3 m3;
-    ASSERT_TRUE(reduce_metric_pair(p3, a3, b3));
-    ASSERT_TRUE(interpolate_metric_pair(p3, 0.0, m3));
-    EXPECT_TRUE(same_metric(m3, a3, 1e-11));
-    ASSERT_TRUE(interpolate_metric_pair(p3, 1.0, m3));
-    EXPECT_TRUE(same_metric(m3, b3, 1e-11));
-    // Along each common direction the size 1 / sqrt(p^T M p) is linear in t.
-    ASSERT_TRUE(interpolate_metric_pair(p3, 0.3, m3));
-    for (int k = 0; k < 3; ++k) {
-      const double ha = 1 / std::sqrt(metric_form(a3, p3.basis + 3 * k));
-      const double hb = 1 / std::sqrt(metric_form(b3, p3.basis + 3 * k));
-      EXPECT_TRUE(near_rel(1 / std::sqrt(metric_form(m3, p3.basis + 3 * k)), ha + 0.3 * (hb - ha), 1e-11));
-    }
+    expect_pair_ends_and_linear_sizes<2, metric_pair2>(rng, 1e-12);
+    expect_pair_ends_and_linear_sizes<3, metric_pair3>(rng, 1e-11);
   }
+  // Diagonal metrics: the coordinate axes, sizes (1, 1) to (2, 4).
+  metric_pair2 pair;
+  ASSERT_TRUE(reduce_metric_pair(pair, metric2(1, 0, 1), metric2(0.25, 0, 1.0 / 16)));
+  for (int k = 0; k < 2; ++k) EXPECT_EQ(std::fabs(pair.basis[2 * k]) + std::fabs(pair.basis[2 * k + 1]), 1.0);
 }
 
 TEST(MetricPair, ExtrapolationToZeroSizeFails) {

@@ -9,23 +9,13 @@
 #include "test_support.h"
 
 using namespace zarn::linegen;
+using testing_support::edges;
 using testing_support::ids;
 using testing_support::points;
 using zarn::dense1D;
 using zarn::dense2D;
 
 namespace {
-
-dense2D<unsigned int> edges(std::initializer_list<std::pair<unsigned int, unsigned int>> list) {
-  dense2D<unsigned int> c(2, list.size());
-  std::size_t e = 0;
-  for (auto [a, b] : list) {
-    c(0, e) = a;
-    c(1, e) = b;
-    ++e;
-  }
-  return c;
-}
 
 ::testing::AssertionResult column_near(const dense2D<double>& m, std::size_t j,
                                        std::initializer_list<double> want, double tol) {

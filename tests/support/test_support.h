@@ -159,3 +159,19 @@ inline dense1D<unsigned int, 8> closed_list(unsigned n) {
 }
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+// A connectivity matrix with one column per listed edge (2 rows when empty).
+inline dense2D<unsigned int> edges(std::initializer_list<std::initializer_list<unsigned int>> cols) {
+  dense2D<unsigned int> m(cols.size() == 0 ? 2 : cols.begin()->size(), cols.size());
+  std::size_t j = 0;
+  for (const auto& c : cols) {
+    std::size_t i = 0;
+    for (unsigned int v : c) m(i++, j) = v;
+    ++j;
+  }
+  return m;
+}
+
+}  // namespace testing_support
