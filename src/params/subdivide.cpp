@@ -95,7 +95,11 @@ int subdivide(dense1D<double, 8>& params, dense1D<double, 8>& sizes, const dense
   for (std::size_t j = 1; j <= c; ++j) {
     const double target = static_cast<double>(j) * step;
     while (k < m - 1 && !(N[k] >= target)) ++k;
-    const double t = N[k] > N[k - 1] ? (target - N[k - 1]) / (N[k] - N[k - 1]) : 0.0;
+    double t = N[k] > N[k - 1] ? (target - N[k - 1]) / (N[k] - N[k - 1]) : 0.0;
+    // Counts among the denormals keep few digits: the fraction of the piece
+    // can come out past its ends, which would extrapolate beyond the piece.
+    if (t > 1.0) t = 1.0;
+    if (t < 0.0) t = 0.0;
     const double F = progression_fraction(t, S[k - 1], S[k]);
     const double span = P[k] - P[k - 1];
     // Across more than the largest double the difference overflows: the

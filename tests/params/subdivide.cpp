@@ -168,6 +168,17 @@ TEST(Subdivide, OverflowingCountsPlaceFiniteNodes) {
       before = p[j];
     }
   }
+  // A span of one denormal: counts of a few ulps must not extrapolate.
+  {
+    auto p = values({-0.0, 4.9406564584124654e-324});
+    auto s = values({0.01, 1.8372436821708107});
+    zarn::dense1D<unsigned int, 8> out;
+    ASSERT_EQ(subdivide(p, s, ids({0, 1}), true, false, 5, 4294967295u, out), 0);
+    for (std::size_t j = 2; j < s.size(); ++j) {
+      EXPECT_TRUE(s[j] >= 0.01 && s[j] <= 1.8372436821708107) << "size " << s[j];
+      EXPECT_TRUE(p[j] >= 0.0 && p[j] <= 4.9406564584124654e-324) << "parameter " << p[j];
+    }
+  }
   // Equal sizes across the whole double range: equal steps.
   auto p = values({-1e308, 1e308});
   auto s = values({1.0, 1.0});
