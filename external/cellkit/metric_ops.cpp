@@ -40,36 +40,6 @@ bool is_zero(const metric<N>& m) {
   return true;
 }
 
-// Rows of the inverse of the column basis p, one row after the other.
-bool inverse_rows(const double (&p)[4], double (&q)[4]) {
-  const double det = p[0] * p[3] - p[1] * p[2];
-  if (det == 0.0 || !std::isfinite(det)) return false;
-  q[0] = p[3] / det;
-  q[1] = -p[2] / det;
-  q[2] = -p[1] / det;
-  q[3] = p[0] / det;
-  return true;
-}
-bool inverse_rows(const double (&p)[9], double (&q)[9]) {
-  const double* c0 = p;
-  const double* c1 = p + 3;
-  const double* c2 = p + 6;
-  const double x12[3] = {c1[1] * c2[2] - c1[2] * c2[1], c1[2] * c2[0] - c1[0] * c2[2],
-                         c1[0] * c2[1] - c1[1] * c2[0]};
-  const double x20[3] = {c2[1] * c0[2] - c2[2] * c0[1], c2[2] * c0[0] - c2[0] * c0[2],
-                         c2[0] * c0[1] - c2[1] * c0[0]};
-  const double x01[3] = {c0[1] * c1[2] - c0[2] * c1[1], c0[2] * c1[0] - c0[0] * c1[2],
-                         c0[0] * c1[1] - c0[1] * c1[0]};
-  const double det = c0[0] * x12[0] + c0[1] * x12[1] + c0[2] * x12[2];
-  if (det == 0.0 || !std::isfinite(det)) return false;
-  for (int i = 0; i < 3; ++i) {
-    q[i] = x12[i] / det;
-    q[3 + i] = x20[i] / det;
-    q[6 + i] = x01[i] / det;
-  }
-  return true;
-}
-
 template <int N>
 double quadratic_form(const metric<N>& m, const double* p) {
   double s = 0.0;
@@ -126,7 +96,7 @@ bool minimum_one(const metric<N>& a, const metric<N>& b, metric<N>& out, double*
   metric<N> sum;
   for (std::size_t k = 0; k < packed<N>; ++k) sum[k] = a[k] + b[k];
   double mu[N], basis[N * N], dual[N * N];
-  if (gen_eigen_sym(sum, a, mu, basis, true) && inverse_rows(basis, dual)) {
+  if (gen_eigen_sym(sum, a, mu, basis, true) && linegen::dual_rows(basis, dual)) {
     double lambda[N];
     bool finite = true;
     for (int k = 0; k < N; ++k) {

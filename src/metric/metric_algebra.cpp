@@ -114,38 +114,6 @@ void zero_pair(metric_pair<N>& pair) {
   std::fill(pair.lambda_b, pair.lambda_b + N, 0.0);
 }
 
-// Rows q_k of the inverse of the basis P (columns p_k). False when P is
-// singular: a zero or non-finite determinant, or rows that overflow.
-bool dual_rows(const double (&p)[4], double (&q)[4]) {
-  const double det = p[0] * p[3] - p[1] * p[2];
-  if (det == 0.0 || !std::isfinite(det)) return false;
-  // P = [[p00, p01], [p10, p11]] with column 0 = (p[0], p[1]), column 1 = (p[2], p[3]).
-  q[0] = p[3] / det;
-  q[1] = -p[2] / det;
-  q[2] = -p[1] / det;
-  q[3] = p[0] / det;
-  return all_finite(q, 4);
-}
-bool dual_rows(const double (&p)[9], double (&q)[9]) {
-  const double* c0 = p;
-  const double* c1 = p + 3;
-  const double* c2 = p + 6;
-  const double x12[3] = {c1[1] * c2[2] - c1[2] * c2[1], c1[2] * c2[0] - c1[0] * c2[2],
-                         c1[0] * c2[1] - c1[1] * c2[0]};
-  const double x20[3] = {c2[1] * c0[2] - c2[2] * c0[1], c2[2] * c0[0] - c2[0] * c0[2],
-                         c2[0] * c0[1] - c2[1] * c0[0]};
-  const double x01[3] = {c0[1] * c1[2] - c0[2] * c1[1], c0[2] * c1[0] - c0[0] * c1[2],
-                         c0[0] * c1[1] - c0[1] * c1[0]};
-  const double det = c0[0] * x12[0] + c0[1] * x12[1] + c0[2] * x12[2];
-  if (det == 0.0 || !std::isfinite(det)) return false;
-  for (int i = 0; i < 3; ++i) {
-    q[i] = x12[i] / det;
-    q[3 + i] = x20[i] / det;
-    q[6 + i] = x01[i] / det;
-  }
-  return all_finite(q, 9);
-}
-
 template <int N>
 bool reduce_pair(metric_pair<N>& pair, const symmetric_fixed<double, N>& ma,
                  const symmetric_fixed<double, N>& mb) {
@@ -258,6 +226,36 @@ bool append_one(dense2D<double>& metrics, const symmetric_fixed<double, N>& m) {
 }
 
 }  // namespace
+
+bool dual_rows(const double (&p)[4], double (&q)[4]) {
+  const double det = p[0] * p[3] - p[1] * p[2];
+  if (det == 0.0 || !std::isfinite(det)) return false;
+  // P = [[p00, p01], [p10, p11]] with column 0 = (p[0], p[1]), column 1 = (p[2], p[3]).
+  q[0] = p[3] / det;
+  q[1] = -p[2] / det;
+  q[2] = -p[1] / det;
+  q[3] = p[0] / det;
+  return all_finite(q, 4);
+}
+bool dual_rows(const double (&p)[9], double (&q)[9]) {
+  const double* c0 = p;
+  const double* c1 = p + 3;
+  const double* c2 = p + 6;
+  const double x12[3] = {c1[1] * c2[2] - c1[2] * c2[1], c1[2] * c2[0] - c1[0] * c2[2],
+                         c1[0] * c2[1] - c1[1] * c2[0]};
+  const double x20[3] = {c2[1] * c0[2] - c2[2] * c0[1], c2[2] * c0[0] - c2[0] * c0[2],
+                         c2[0] * c0[1] - c2[1] * c0[0]};
+  const double x01[3] = {c0[1] * c1[2] - c0[2] * c1[1], c0[2] * c1[0] - c0[0] * c1[2],
+                         c0[0] * c1[1] - c0[1] * c1[0]};
+  const double det = c0[0] * x12[0] + c0[1] * x12[1] + c0[2] * x12[2];
+  if (det == 0.0 || !std::isfinite(det)) return false;
+  for (int i = 0; i < 3; ++i) {
+    q[i] = x12[i] / det;
+    q[3 + i] = x20[i] / det;
+    q[6 + i] = x01[i] / det;
+  }
+  return all_finite(q, 9);
+}
 
 // ---------------------------------------------------------------------------
 

@@ -83,6 +83,12 @@ bool eigenvalues_sym(const metric3& m, double (&lambda)[3]);
 bool gen_eigen_sym(const metric2& a, const metric2& b, double (&mu)[2], double (&x)[4], bool normalise);
 bool gen_eigen_sym(const metric3& a, const metric3& b, double (&mu)[3], double (&x)[9], bool normalise);
 
+// Rows q_k of the inverse of the basis P (columns p_k, stored one after the
+// other), one row after the other: the dual basis. False when P is singular
+// (a zero or non-finite determinant) or the rows overflow.
+bool dual_rows(const double (&p)[4], double (&q)[4]);
+bool dual_rows(const double (&p)[9], double (&q)[9]);
+
 // M = sum_k lambda[k] v_k v_k^T, v_k column k of `vectors`, stored packed.
 void compose_metric(const double (&lambda)[2], const double (&vectors)[4], metric2& m);
 void compose_metric(const double (&lambda)[3], const double (&vectors)[9], metric3& m);
