@@ -148,54 +148,54 @@ void check_codes_in_order() {
   using V = vector_fixed<double, D>;
   using dim = std::integral_constant<int, D>;
   const V p = vec<D>(1, 0, 0), centre = vec<D>(0, 0, 0), on_centre = vec<D>(0, 0, 0);
-  auto point_count = [&](const V& start, double a, unsigned int count) {
-    return [=](auto& c, auto& i) { return extrude_rotate(c, start, centre, turn(a, dim()), count, i); };
+  // The four overloads, (coords, chain) first.
+  auto point_count = [&](auto& c, auto& i, const V& start, double a, unsigned int count) {
+    return extrude_rotate(c, start, centre, turn(a, dim()), count, i);
   };
-  auto point_sizes = [&](const V& start, double a, double h0, double h1) {
-    return
-        [=](auto& c, auto& i) { return extrude_rotate(c, start, centre, turn(a, dim()), h0, h1, true, i); };
+  auto point_sizes = [&](auto& c, auto& i, const V& start, double a, double h0, double h1) {
+    return extrude_rotate(c, start, centre, turn(a, dim()), h0, h1, true, i);
   };
-  auto node_count = [&](unsigned int s, double a, unsigned int count) {
-    return [=](auto& c, auto& i) { return extrude_rotate(c, s, centre, turn(a, dim()), count, i); };
+  auto node_count = [&](auto& c, auto& i, unsigned int s, double a, unsigned int count) {
+    return extrude_rotate(c, s, centre, turn(a, dim()), count, i);
   };
-  auto node_sizes = [&](unsigned int s, double a, double h0, double h1) {
-    return [=](auto& c, auto& i) { return extrude_rotate(c, s, centre, turn(a, dim()), h0, h1, false, i); };
+  auto node_sizes = [&](auto& c, auto& i, unsigned int s, double a, double h0, double h1) {
+    return extrude_rotate(c, s, centre, turn(a, dim()), h0, h1, false, i);
   };
   dense2D<double> other_rows(D == 2 ? 3 : 2, 1, 0.0), empty, one = nodes<D>({p}), empty_rows(D, 0);
   dense2D<double> centre_node = nodes<D>({on_centre});
   Ids chain = ids({42});
 
-  EXPECT_FAILS(other_rows, chain, -1, point_count(p, 1.0, 2u)(c, i));
-  EXPECT_FAILS(other_rows, chain, -1, point_sizes(p, 0.0, -1.0, -1.0)(c, i));
+  EXPECT_FAILS(other_rows, chain, -1, point_count(c, i, p, 1.0, 2u));
+  EXPECT_FAILS(other_rows, chain, -1, point_sizes(c, i, p, 0.0, -1.0, -1.0));
   for (auto* m : {&empty, &one}) {
-    EXPECT_FAILS(*m, chain, -3, point_sizes(on_centre, 1.0, -1.0, -1.0)(c, i));
-    EXPECT_FAILS(*m, chain, -3, point_sizes(p, 0.0, -1.0, -1.0)(c, i));
-    EXPECT_FAILS(*m, chain, -3, point_sizes(p, not_a_number, 1.0, 1.0)(c, i));
+    EXPECT_FAILS(*m, chain, -3, point_sizes(c, i, on_centre, 1.0, -1.0, -1.0));
+    EXPECT_FAILS(*m, chain, -3, point_sizes(c, i, p, 0.0, -1.0, -1.0));
+    EXPECT_FAILS(*m, chain, -3, point_sizes(c, i, p, not_a_number, 1.0, 1.0));
     for (double bad : {0.0, -1.0, inf, not_a_number}) {
-      EXPECT_FAILS(*m, chain, -5, point_sizes(p, 1.0, bad, -1.0)(c, i)) << bad;
-      EXPECT_FAILS(*m, chain, -6, point_sizes(p, 1.0, 1.0, bad)(c, i)) << bad;
+      EXPECT_FAILS(*m, chain, -5, point_sizes(c, i, p, 1.0, bad, -1.0)) << bad;
+      EXPECT_FAILS(*m, chain, -6, point_sizes(c, i, p, 1.0, 1.0, bad)) << bad;
     }
-    EXPECT_FAILS(*m, chain, -199, point_sizes(p, 1e300, 1e-300, 1e-300)(c, i));
+    EXPECT_FAILS(*m, chain, -199, point_sizes(c, i, p, 1e300, 1e-300, 1e-300));
     // An infinite angle: an infinite arc in 2D, an undefined one (d x W is
     // NaN) in 3D.
-    EXPECT_FAILS(*m, chain, D == 2 ? -199 : -3, point_sizes(p, inf, 1.0, 1.0)(c, i));
-    EXPECT_FAILS(*m, chain, -199, point_count(p, 1.0, max_u32)(c, i));
+    EXPECT_FAILS(*m, chain, D == 2 ? -199 : -3, point_sizes(c, i, p, inf, 1.0, 1.0));
+    EXPECT_FAILS(*m, chain, -199, point_count(c, i, p, 1.0, max_u32));
   }
   for (auto* m : {&empty, &other_rows}) {
-    EXPECT_FAILS(*m, chain, -1, node_count(0u, 1.0, 1u)(c, i));
-    EXPECT_FAILS(*m, chain, -1, node_sizes(0u, 0.0, -1.0, -1.0)(c, i));
+    EXPECT_FAILS(*m, chain, -1, node_count(c, i, 0u, 1.0, 1u));
+    EXPECT_FAILS(*m, chain, -1, node_sizes(c, i, 0u, 0.0, -1.0, -1.0));
   }
-  EXPECT_FAILS(empty_rows, chain, -2, node_sizes(0u, 0.0, -1.0, -1.0)(c, i));
-  EXPECT_FAILS(one, chain, -2, node_count(1u, 1.0, 1u)(c, i));
-  EXPECT_FAILS(one, chain, -2, node_sizes(max_u32, 0.0, -1.0, -1.0)(c, i));
-  EXPECT_FAILS(centre_node, chain, -3, node_sizes(0u, 1.0, -1.0, -1.0)(c, i));
-  EXPECT_FAILS(one, chain, -3, node_sizes(0u, 0.0, -1.0, -1.0)(c, i));
+  EXPECT_FAILS(empty_rows, chain, -2, node_sizes(c, i, 0u, 0.0, -1.0, -1.0));
+  EXPECT_FAILS(one, chain, -2, node_count(c, i, 1u, 1.0, 1u));
+  EXPECT_FAILS(one, chain, -2, node_sizes(c, i, max_u32, 0.0, -1.0, -1.0));
+  EXPECT_FAILS(centre_node, chain, -3, node_sizes(c, i, 0u, 1.0, -1.0, -1.0));
+  EXPECT_FAILS(one, chain, -3, node_sizes(c, i, 0u, 0.0, -1.0, -1.0));
   for (double bad : {0.0, -1.0, inf, -inf, not_a_number}) {
-    EXPECT_FAILS(one, chain, -5, node_sizes(0u, -1.0, bad, not_a_number)(c, i)) << bad;
-    EXPECT_FAILS(one, chain, -6, node_sizes(0u, -1.0, 1.0, bad)(c, i)) << bad;
+    EXPECT_FAILS(one, chain, -5, node_sizes(c, i, 0u, -1.0, bad, not_a_number)) << bad;
+    EXPECT_FAILS(one, chain, -6, node_sizes(c, i, 0u, -1.0, 1.0, bad)) << bad;
   }
-  EXPECT_FAILS(one, chain, -199, node_sizes(0u, 1.0, 1e-300, 1e-300)(c, i));
-  EXPECT_FAILS(one, chain, -199, node_count(0u, 1.0, max_u32)(c, i));
+  EXPECT_FAILS(one, chain, -199, node_sizes(c, i, 0u, 1.0, 1e-300, 1e-300));
+  EXPECT_FAILS(one, chain, -199, node_count(c, i, 0u, 1.0, max_u32));
 }
 
 TEST(ExtrudeRotate, CodesInCheckOrder2D) { check_codes_in_order<2>(); }

@@ -92,12 +92,8 @@ TEST(InterpolateMetrics, ThreeDimensionalAndCoincidentTargets) {
   ASSERT_TRUE(reduce_metric_pair(pair, metric3_from(m.col(0)), metric3_from(m.col(1))));
   const metric3 mid = metric3_from(out.col(1));
   for (int k = 0; k < 3; ++k) {
-    const double* p = pair.basis + 3 * k;
-    double q = 0.0;
-    for (int i = 0; i < 3; ++i)
-      for (int j = 0; j < 3; ++j) q += p[i] * mid(i, j) * p[j];
     const double expected = 0.5 * (1.0 / std::sqrt(pair.lambda_a[k]) + 1.0 / std::sqrt(pair.lambda_b[k]));
-    EXPECT_NEAR(1.0 / std::sqrt(q), expected, 1e-12);
+    EXPECT_NEAR(1.0 / std::sqrt(testing_support::metric_form(mid, pair.basis + 3 * k)), expected, 1e-12);
   }
 }
 
