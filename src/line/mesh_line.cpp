@@ -140,10 +140,16 @@ int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                                                chordal_error, min_size, out_indices, out_params, out_metrics);
 }
 
-int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
-              const dense1D<double, 8>& sizes, bool force_even, unsigned int nmin, unsigned int nmax,
-              double chordal_error, double min_size, dense1D<unsigned int, 8>& out_indices,
-              dense1D<double, 8>& out_params, dense1D<double, 8>& out_sizes) {
+namespace {
+
+// The overloads without parameters: the chord length along the chain
+// becomes the parameter, then the full overload runs with its codes below -3
+// raised by one to count positions in the shorter signature.
+template <class Field, class OutField>
+int mesh_line_by_chord(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices, const Field& field,
+                       bool force_even, unsigned int nmin, unsigned int nmax, double chordal_error,
+                       double min_size, dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
+                       OutField& out_field) {
   const std::size_t rows = coords.rows();
   if (rows != 2 && rows != 3) return -1;
   if (indices.size() < 2 || !cellkit::check_IDs(indices, id_bound(coords.cols()))) return -2;
@@ -151,23 +157,26 @@ int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
   const int code = chord_parameters(coords, indices, params);
   if (code == status_out_of_memory) out_params.clear();
   if (code != 0) return code;
-  return without_params_code(mesh_line(coords, indices, params, sizes, force_even, nmin, nmax, chordal_error,
-                                       min_size, out_indices, out_params, out_sizes));
+  return without_params_code(mesh_line(coords, indices, params, field, force_even, nmin, nmax, chordal_error,
+                                       min_size, out_indices, out_params, out_field));
+}
+
+}  // namespace
+
+int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+              const dense1D<double, 8>& sizes, bool force_even, unsigned int nmin, unsigned int nmax,
+              double chordal_error, double min_size, dense1D<unsigned int, 8>& out_indices,
+              dense1D<double, 8>& out_params, dense1D<double, 8>& out_sizes) {
+  return mesh_line_by_chord(coords, indices, sizes, force_even, nmin, nmax, chordal_error, min_size,
+                            out_indices, out_params, out_sizes);
 }
 
 int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
               const dense2D<double>& metrics, bool force_even, unsigned int nmin, unsigned int nmax,
               double chordal_error, double min_size, dense1D<unsigned int, 8>& out_indices,
               dense1D<double, 8>& out_params, dense2D<double>& out_metrics) {
-  const std::size_t rows = coords.rows();
-  if (rows != 2 && rows != 3) return -1;
-  if (indices.size() < 2 || !cellkit::check_IDs(indices, id_bound(coords.cols()))) return -2;
-  dense1D<double, 8> params;
-  const int code = chord_parameters(coords, indices, params);
-  if (code == status_out_of_memory) out_params.clear();
-  if (code != 0) return code;
-  return without_params_code(mesh_line(coords, indices, params, metrics, force_even, nmin, nmax,
-                                       chordal_error, min_size, out_indices, out_params, out_metrics));
+  return mesh_line_by_chord(coords, indices, metrics, force_even, nmin, nmax, chordal_error, min_size,
+                            out_indices, out_params, out_metrics);
 }
 
 }  // namespace linegen
