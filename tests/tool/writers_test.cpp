@@ -130,20 +130,6 @@ TEST(SvgWriter, DrawsEveryElementWhereTheMeshIs) {
   EXPECT_NE(svg.find("element length"), std::string::npos);
 }
 
-TEST(SvgWriter, NotesTheProjectionOf3DCurves) {
-  Mesh m;
-  m.dimension = 3;
-  m.coords = {0, 0, 0, 1, 0, 5, 2, 1, -5};
-  MeshCurve c;
-  c.name = "helix";
-  c.three_d = true;
-  c.chain = {0, 1, 2};
-  m.curves = {c};
-  const std::string svg = linegen_tool::write_svg(m, "t");
-  EXPECT_NE(svg.find("3D curves are drawn projected on the x-y plane"), std::string::npos);
-  EXPECT_NE(svg.find("helix (3D)"), std::string::npos);
-}
-
 TEST(SvgWriter, DegenerateMeshesStillGiveAPicture) {
   Mesh m;
   m.dimension = 2;
