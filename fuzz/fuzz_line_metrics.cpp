@@ -76,7 +76,9 @@ void lines(FuzzedDataProvider& in, dense2D<double>& coords, const dense1D<unsign
   const std::size_t m =
       check_chain(old, out, ids, before.cols(), coords.cols(), "mesh_line (metrics): output chain");
   require(out_params.size() == m, "mesh_line (metrics): out_params not one per chain node");
-  require(out_metrics.rows() == metric_rows(coords) && out_metrics.cols() == old_metrics.cols() + m,
+  // An output without entries (0 rows, any columns) may keep or drop its columns.
+  require(out_metrics.rows() == metric_rows(coords) && (out_metrics.cols() == old_metrics.cols() + m ||
+                                                        (old_metrics.empty() && out_metrics.cols() == m)),
           "mesh_line (metrics): out_metrics not appended one per chain node");
   require(old_metrics.empty() || prefix_kept(old_metrics, out_metrics),
           "mesh_line (metrics): old metrics changed");

@@ -210,7 +210,10 @@ void mesh(FuzzedDataProvider& in) {
   require(prefix_kept(old_params, out_params) && out_params.size() - old_params.size() == m,
           "mesh_spline: out_params not appended one per chain node");
   if (metrics_form)
-    require(out_metrics.rows() == rows && out_metrics.cols() == old_metrics.cols() + m &&
+    // An output without entries (0 rows, any columns) may keep or drop its columns.
+    require(out_metrics.rows() == rows &&
+                (out_metrics.cols() == old_metrics.cols() + m ||
+                 (old_metrics.empty() && out_metrics.cols() == m)) &&
                 (old_metrics.empty() || prefix_kept(old_metrics, out_metrics)),
             "mesh_spline (metrics): out_metrics not appended one per chain node");
   else

@@ -18,13 +18,13 @@ for harness in "$build"/fuzz/fuzz_*; do
   [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$work/$name/"
   log="$work/$name.log"
   if "$harness" -max_total_time="$seconds" -malloc_limit_mb=1000000 -rss_limit_mb=4096 -timeout=10 \
-      -artifact_prefix="$work/" "$work/$name" >"$log" 2>&1; then
+      -artifact_prefix="$work/$name-" "$work/$name" >"$log" 2>&1; then
     runs=$(grep -oE 'Done [0-9]+ runs' "$log" | grep -oE '[0-9]+' || echo "?")
     echo "$name: $runs executions in ${seconds}s, no finding"
   else
     echo "$name: FAILED"
     tail -40 "$log"
-    for a in "$work"/crash-* "$work"/leak-* "$work"/timeout-* "$work"/oom-*; do
+    for a in "$work/$name"-crash-* "$work/$name"-leak-* "$work/$name"-timeout-* "$work/$name"-oom-*; do
       [ -e "$a" ] && echo "artifact (base64): $(base64 -w0 "$a")"
     done
     status=1
