@@ -123,7 +123,17 @@ TEST(Dense2D, ColumnGrowthKeepsContentsAndReserveHolds) {
   EXPECT_EQ(m.rows(), 0u);
   EXPECT_EQ(m.cols(), 0u);
   EXPECT_GE(m.capacity(), 2000u);
+  // Refused, not wrapped: rows x cols past the largest size; and a failed
+  // allocation (injected: a sanitizer aborts on a request of petabytes).
+  EXPECT_FALSE(m.resize(std::size_t(1) << 33, std::size_t(1) << 33));
+#ifdef LINEGEN_FAULT_INJECTION
+  zarn::fail_allocation_after(0);
+  EXPECT_FALSE(m.resize(2, 5000));
+  zarn::fail_allocation_after(-1);
+  EXPECT_EQ(m.cols(), 0u);
+#else
   EXPECT_FALSE(m.resize(1u << 20, 1u << 30));
+#endif
 }
 
 TEST(Dense2D, EmptyMatrixTakesAnyRowCount) {
