@@ -85,6 +85,15 @@ void lines(FuzzedDataProvider& in, dense2D<double>& coords, const dense1D<unsign
   if (!finite_chain(coords, ids)) return;
   for (std::size_t k = 0; k < params.size(); ++k)
     if (!std::isfinite(params[k])) return;  // infinite parameters pass the ordering check
+  // Finite nodes and parameters: the new nodes are finite points and their
+  // parameters lie within the chain's.
+  for (std::size_t j = before.cols(); j < coords.cols(); ++j)
+    for (std::size_t i = 0; i < coords.rows(); ++i)
+      require(std::isfinite(coords(i, j)), "mesh_line (metrics): a new node is not finite");
+  if (with_params)
+    for (std::size_t k = 0; k < out_params.size(); ++k)
+      require(out_params[k] >= params[0] && out_params[k] <= params[params.size() - 1],
+              "mesh_line (metrics): a parameter outside the chain's");
   const std::size_t elements = m - 1;
   require(!even || elements % 2 == 0, "mesh_line (metrics): odd count under force_even");
   // The refinement meshes its pieces with the bounds 1 and none: nmin and

@@ -78,6 +78,15 @@ void lines(FuzzedDataProvider& in, dense2D<double>& coords, const dense1D<unsign
   if (!finite_chain(coords, ids)) return;
   for (std::size_t k = 0; k < params.size(); ++k)
     if (!std::isfinite(params[k])) return;  // infinite parameters pass the ordering check
+  // Finite nodes and parameters: the new nodes are finite points and their
+  // parameters lie within the chain's.
+  for (std::size_t j = before.cols(); j < coords.cols(); ++j)
+    for (std::size_t i = 0; i < coords.rows(); ++i)
+      require(std::isfinite(coords(i, j)), "mesh_line (sizes): a new node is not finite");
+  if (with_params)
+    for (std::size_t k = 0; k < out.params.size(); ++k)
+      require(out.params[k] >= params[0] && out.params[k] <= params[params.size() - 1],
+              "mesh_line (sizes): a parameter outside the chain's");
   const std::size_t elements = m - 1;
   require(!even || elements % 2 == 0, "mesh_line (sizes): odd count under force_even");
   // The refinement meshes its pieces with the bounds 1 and none: nmin and
@@ -173,6 +182,10 @@ void straights(FuzzedDataProvider& in, dense2D<double>& coords, const dense1D<un
   require(prefix_kept(before, coords) && coords.rows() == before.rows(),
           "mesh_straight: existing nodes changed");
   check_chain(old, out, chain, before.cols(), coords.cols(), "mesh_straight: output chain");
+  if (finite_chain(before, chain))
+    for (std::size_t j = before.cols(); j < coords.cols(); ++j)
+      for (std::size_t i = 0; i < coords.rows(); ++i)
+        require(std::isfinite(coords(i, j)), "mesh_straight: a new node is not finite");
   // Every node of the input chain stays, in order.
   std::size_t k = old.size();
   for (std::size_t i = 0; i < chain.size(); ++i) {
