@@ -12,33 +12,29 @@ using zarn::linegen::bounded_element_count;
 using zarn::linegen::distribute_nodes_aniso;
 using zarn::linegen::distribute_nodes_iso;
 
+using Values = dense1D<double, 8>;
+
 struct result {
   bool ok;
-  dense2D<double> coords, metrics;
-  dense1D<double, 8> sizes = values({9}), params = values({9});  // the engines empty them first
+  dense2D<double> coords = points({{9, 9}}), metrics = points({{9, 9, 9}});
+  Values sizes = values({9}), params = values({9});  // the engines empty every output first
 };
 
-result run_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-               const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, bool even = false,
-               std::uint64_t nmin = 1, std::uint64_t nmax = 4294967295u) {
+// The isotropic engine, or the anisotropic one (2D) when metrics are given.
+result run(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain, const Values& params,
+           const Values& sizes, const dense2D<double>& metrics = dense2D<double>(), bool even = false,
+           std::uint64_t nmin = 1, std::uint64_t nmax = 4294967295u) {
   result r;
-  r.coords = points({{9, 9}});
-  r.ok = coords.rows() == 2 ? distribute_nodes_iso<2>(coords, chain, params, sizes, 0.0, even, nmin, nmax,
-                                                      r.coords, r.sizes, r.params)
-                            : distribute_nodes_iso<3>(coords, chain, params, sizes, 0.0, even, nmin, nmax,
-                                                      r.coords, r.sizes, r.params);
+  if (!metrics.empty())
+    r.ok = distribute_nodes_aniso<2>(coords, chain, params, metrics, 0.0, even, nmin, nmax, r.coords,
+                                     r.metrics, r.params);
+  else if (coords.rows() == 2)
+    r.ok = distribute_nodes_iso<2>(coords, chain, params, sizes, 0.0, even, nmin, nmax, r.coords, r.sizes,
+                                   r.params);
+  else
+    r.ok = distribute_nodes_iso<3>(coords, chain, params, sizes, 0.0, even, nmin, nmax, r.coords, r.sizes,
+                                   r.params);
   return r;
-}
-
-::testing::AssertionResult near_matrix(const dense2D<double>& a, const dense2D<double>& b) {
-  if (a.cols() != b.cols())
-    return ::testing::AssertionFailure() << a.cols() << " vs " << b.cols() << " columns";
-  for (std::size_t j = 0; j < a.cols(); ++j)
-    for (std::size_t i = 0; i < a.rows(); ++i)
-      if (!(std::fabs(a(i, j) - b(i, j)) <= 1e-12))
-        return ::testing::AssertionFailure()
-               << "(" << i << ", " << j << "): " << a(i, j) << " vs " << b(i, j);
-  return ::testing::AssertionSuccess();
 }
 
 // The element count of a straight chain of length `total` with unit sizes:
@@ -55,8 +51,8 @@ TEST(DistributeIso, CountRuleAtItsThresholdsAndBoundingOrder) {
                {10, false, 1, 7, 7},     {10, true, 1, 5, 6},  // an odd nmax gives nmax + 1
                {0.5, true, 1, 1, 2}};
   for (const auto& c : cases) {
-    const result r = run_iso(points({{0, 0}, {c.total, 0}}), ids({0, 1}), dense1D<double, 8>(),
-                             values({1, 1}), c.even, c.nmin, c.nmax);
+    const result r = run(points({{0, 0}, {c.total, 0}}), ids({0, 1}), Values(), values({1, 1}), {}, c.even,
+                         c.nmin, c.nmax);
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.coords.cols() + 1, c.elements)
         << "total " << c.total << " nmin " << c.nmin << " nmax " << c.nmax;
@@ -103,7 +99,7 @@ TEST(DistributeIso, NodesSitWhereTheIntegralOfInverseSizeReachesItsShare) {
       arc[i] = arc[i - 1] + lengths.back();
       total += whole.back();
     }
-    const result r = run_iso(coords, chain, arc, sizes);
+    const result r = run(coords, chain, arc, sizes);
     ASSERT_TRUE(r.ok);
     const std::size_t n = r.coords.cols() + 1;
     EXPECT_LT(std::fabs(double(n) - total), 1.0);
@@ -124,69 +120,45 @@ TEST(DistributeIso, NodesSitWhereTheIntegralOfInverseSizeReachesItsShare) {
   }
 }
 
-// Zero-length segments, NaN coordinates and sizes, and a node that falls
-// exactly on a chain node: new coordinates and parameters.
-TEST(DistributeIso, DegenerateChains) {
+// Zero-length segments, NaN coordinates and sizes, a node that falls exactly
+// on a chain node, and metrics: only the size along the segment counts, a
+// zero length in a metric, a pair that cannot be reduced (not positive
+// definite, reached after the first segment got nodes: nothing is kept).
+TEST(Distribute, DegenerateChainsAndMetrics) {
   const double nan = std::nan("");
+  const dense2D<double> line = points({{0, 0}, {4, 0}, {8, 0}}), none(2, 0);
+  // clang-format off
   const struct {
     dense2D<double> coords;
-    dense1D<double, 8> params, sizes;
+    Values params, sizes;
+    dense2D<double> metrics;
     std::uint64_t nmin;
     dense2D<double> added;
-    dense1D<double, 8> added_params;
-  } cases[] = {// Coincident nodes with a minimum count: the nodes stack on them.
-               {points({{2, 3}, {2, 3}, {2, 3}}), values({0, 0, 0}), values({0.5, 1, 2}), 3,
-                points({{2, 3}, {2, 3}}), values({0, 0})},
-               // A NaN total inserts nothing.
-               {points({{0, 0}, {nan, 0}, {2, 0}}), values({0, 1, 2}), values({1, 1, 1}), 1,
-                dense2D<double>(2, 0), values({})},
-               // A NaN size only makes its segment count nothing.
-               {points({{0, 0}, {4, 0}, {8, 0}}), values({0, 1, 2}), values({1, 1, nan}), 1,
-                points({{1, 0}, {2, 0}, {3, 0}}), values({0.25, 0.5, 0.75})},
-               // A node on a cumulative value ends the earlier segment.
-               {points({{0, 0}, {1, 0}, {1, 1}}), values({0, 5, 7}), values({1, 1, 1}), 1, points({{1, 0}}),
-                values({5})}};
+    Values added_params;
+  } cases[] = {
+      {points({{2, 3}, {2, 3}, {2, 3}}), values({0, 0, 0}), values({0.5, 1, 2}), {}, 3,
+       points({{2, 3}, {2, 3}}), values({0, 0})},
+      {points({{0, 0}, {nan, 0}, {2, 0}}), values({0, 1, 2}), values({1, 1, 1}), {}, 1, none, values({})},
+      {line, values({0, 1, 2}), values({1, 1, nan}), {}, 1, points({{1, 0}, {2, 0}, {3, 0}}), values({0.25, 0.5, 0.75})},
+      {points({{0, 0}, {1, 0}, {1, 1}}), values({0, 5, 7}), values({1, 1, 1}), {}, 1, points({{1, 0}}), values({5})},
+      {points({{0, 0}, {2, 0}, {4, 0}}), values({0, 1, 2}), {}, points({{1, 0, 100}, {1, 0, 100}, {1, 0, 100}}), 1,
+       points({{1, 0}, {2, 0}, {3, 0}}), values({0.5, 1, 1.5})},
+      {line, values({0, 1, 2}), {}, points({{1, 0, 1}, {1, 0, 1}, {0, 0, 1}}), 1,
+       points({{1, 0}, {2, 0}, {3, 0}}), values({0.25, 0.5, 0.75})},
+      {line, values({0, 1, 2}), {}, points({{1, 0, 1}, {1, 0, 1}, {1, 0, -1}}), 1, none, values({})}};
+  // clang-format on
   for (const auto& c : cases) {
-    const result r = run_iso(c.coords, ids({0, 1, 2}), c.params, c.sizes, false, c.nmin, 10);
+    const result r = run(c.coords, ids({0, 1, 2}), c.params, c.sizes, c.metrics, false, c.nmin, 10);
     ASSERT_TRUE(r.ok);
-    EXPECT_TRUE(near_matrix(r.coords, c.added));
-    ASSERT_EQ(r.params.size(), c.added_params.size());
-    for (std::size_t k = 0; k < r.params.size(); ++k) EXPECT_NEAR(r.params[k], c.added_params[k], 1e-15);
-    EXPECT_EQ(r.sizes.size(), c.added.cols());
+    ASSERT_EQ(r.coords.cols(), c.added.cols()) << "case " << (&c - cases);
+    for (std::size_t k = 0; k < c.added.cols(); ++k) {
+      EXPECT_NEAR(r.coords(0, k), c.added(0, k), 1e-12);
+      EXPECT_NEAR(r.coords(1, k), c.added(1, k), 1e-12);
+      EXPECT_NEAR(r.params[k], c.added_params[k], 1e-15);
+    }
+    EXPECT_EQ(r.params.size(), c.added.cols());
+    EXPECT_EQ(c.metrics.empty() ? r.sizes.size() : r.metrics.cols(), c.added.cols());
   }
-}
-
-result run_aniso(const dense2D<double>& coords, const dense2D<double>& metrics) {
-  result r;
-  r.coords = points({{9, 9}});
-  r.metrics = points({{9, 9, 9}});
-  dense1D<unsigned int, 8> chain(coords.cols());
-  for (std::size_t i = 0; i < chain.size(); ++i) chain[i] = static_cast<unsigned int>(i);
-  r.ok = distribute_nodes_aniso<2>(coords, chain, values({0, 1, 2}).sub_vector(0, coords.cols()), metrics,
-                                   0.0, false, 1, 100, r.coords, r.metrics, r.params);
-  return r;
-}
-
-TEST(DistributeAniso, SizeAlongTheSegmentAndDegenerateMetrics) {
-  // Only the size along the segment counts; new metrics are interpolated.
-  const result r = run_aniso(points({{0, 0}, {10, 0}}), points({{1, 0, 100}, {1, 0, 100}}));
-  ASSERT_TRUE(r.ok);
-  EXPECT_TRUE(near_matrix(r.coords,
-                          points({{1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}, {8, 0}, {9, 0}})));
-  for (std::size_t k = 0; k < 9; ++k)
-    for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(r.metrics(i, k), i == 0 ? 1.0 : 100.0 * (i / 2), 1e-10);
-  // A metric giving the second segment zero length: its nodes all go to the first.
-  const dense2D<double> line = points({{0, 0}, {4, 0}, {8, 0}});
-  const result flat = run_aniso(line, points({{1, 0, 1}, {1, 0, 1}, {0, 0, 1}}));
-  ASSERT_TRUE(flat.ok);
-  EXPECT_TRUE(near_matrix(flat.coords, points({{1, 0}, {2, 0}, {3, 0}})));
-  // A pair that cannot be reduced (not positive definite), reached after the
-  // first segment got nodes: no interior node, every output empty.
-  const result bad = run_aniso(line, points({{1, 0, 1}, {1, 0, 1}, {1, 0, -1}}));
-  ASSERT_TRUE(bad.ok);
-  EXPECT_EQ(bad.coords.cols(), 0u);
-  EXPECT_EQ(bad.metrics.cols(), 0u);
-  EXPECT_TRUE(bad.params.empty());
 }
 
 }  // namespace
