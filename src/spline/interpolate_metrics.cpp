@@ -23,6 +23,21 @@ struct bracket {
   bool beyond = false;
 };
 
+// (u - lo) / (hi - lo); parameters more than the largest double apart
+// would overflow both differences, so those are taken at half scale.
+inline double fraction(double u, double lo, double hi) {
+  const double span = hi - lo;
+  if (std::isfinite(span) && std::isfinite(u - lo)) return (u - lo) / span;
+  return (0.5 * u - 0.5 * lo) / (0.5 * hi - 0.5 * lo);
+}
+
+// The value at fraction t from a to b; across more than the largest double
+// the difference overflows and the weighted mean gives the value instead.
+inline double between(double a, double b, double t) {
+  const double d = b - a;
+  return std::isfinite(d) ? a + t * d : a * (1.0 - t) + b * t;
+}
+
 // Finds brackets for a sequence of targets. The cursor never moves back: for
 // sorted targets the whole sweep is linear plus one bisection per target, and
 // an unsorted target is bracketed where the cursor stands (its fraction is
@@ -61,7 +76,7 @@ class bracket_cursor {
       lo = p_[first - 1];
       b.j = first - 1;
     }
-    b.t = hi > lo + 1e-12 ? (u - lo) / (hi - lo) : 0.0;
+    b.t = hi > lo + 1e-12 ? fraction(u, lo, hi) : 0.0;
     return b;
   }
 
@@ -130,7 +145,7 @@ int interpolate_metrics(const dense1D<double, 8>& params, const dense1D<double, 
   bracket_cursor cursor(params);
   for (std::size_t i = 0; i < new_params.size(); ++i) {
     const bracket b = cursor.find(new_params[i]);
-    new_sizes[i] = b.beyond ? sizes[b.j] : sizes[b.j] + b.t * (sizes[b.k] - sizes[b.j]);
+    new_sizes[i] = b.beyond ? sizes[b.j] : between(sizes[b.j], sizes[b.k], b.t);
   }
   return 0;
 }

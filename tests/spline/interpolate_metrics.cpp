@@ -135,3 +135,19 @@ TEST(InterpolateMetrics, CodesInCheckOrder) {
   EXPECT_EQ(interpolate_metrics(values({0, 1}), m3, values({}), out), 0);
   EXPECT_EQ(out.cols(), 0u);
 }
+
+// Sources more than the largest double apart: the fraction of a target is
+// taken without overflow, and sizes of opposite signs as large as that are
+// still mixed without it.
+TEST(InterpolateMetrics, SourcesAcrossTheWholeDoubleRange) {
+  dense1D<double, 8> out;
+  ASSERT_EQ(interpolate_metrics(values({-1e308, 1.7976931348623157e308}), values({1.5, 2.5}),
+                                values({-1e308, 0.0, 1.7976931348623157e308}), out),
+            0);
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[0], 1.5);
+  EXPECT_NEAR(out[1], 1.5 + 0.5e308 / 1.3988465674311579e308, 1e-12);  // 1e308 over the span
+  EXPECT_EQ(out[2], 2.5);
+  ASSERT_EQ(interpolate_metrics(values({0, 1}), values({-1e308, 1e308}), values({0.25}), out), 0);
+  EXPECT_DOUBLE_EQ(out[0], -0.5e308);
+}
