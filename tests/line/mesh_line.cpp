@@ -295,4 +295,37 @@ TEST(MeshLine, IsotropicMetricsReproduceSizesThroughEveryOverload) {
   }
 }
 
+#ifdef LINEGEN_FAULT_INJECTION
+// Each container allocation of a call fails in turn (one per run): the call
+// reports -199 with everything as at entry, or recovers. The reliability
+// walk covers the other settings; here metrics under the curvature cap.
+TEST(MeshLine, EveryAllocationFailureOfMetricsUnderTheCurvatureCap) {
+  const Ids chain = ids({0, 1, 2, 3});  // made before any allocation fails
+  for (std::size_t dim = 2; dim <= 3; ++dim) {
+    const dense2D<double> start = dim == 2 ? points({{0, 0}, {1, 0.2}, {2, 0}, {3, 0.4}})
+                                           : points({{0, 0, 0}, {1, 0.2, 0}, {2, 0, 0.3}, {3, 0.4, 0}});
+    const dense2D<double> metrics = iso_metrics(values({0.3, 0.2, 0.25, 0.3}), dim);
+    const dense2D<double> kept = dim == 2 ? points({{1, 2, 3}}) : points({{1, 2, 3, 4, 5, 6}});
+    int failures = 0;
+    for (long n = 0;; ++n) {
+      dense2D<double> c, om;
+      c.copy(start);
+      om.copy(kept);
+      outputs out{ids({9}), values({7}), values({})};
+      zarn::fail_allocation_after(n);
+      const int code = mesh_line(c, chain, metrics, true, 1, 100, -0.05, 0.0, out.indices, out.params, om);
+      const bool injected = zarn::detail::allocation_countdown < 0;
+      zarn::fail_allocation_after(-1);
+      if (!injected) break;
+      if (code == 0) continue;
+      ++failures;
+      ASSERT_EQ(code, -199) << "allocation " << n;
+      EXPECT_TRUE(same_matrix(c, start) && same_matrix(om, kept) && same_vector(out.indices, ids({9})));
+      EXPECT_TRUE(out.params.empty());
+    }
+    EXPECT_GT(failures, 5);
+  }
+}
+#endif
+
 }  // namespace
