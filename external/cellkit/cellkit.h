@@ -62,11 +62,11 @@ bool minimum_metric(symmetric_fixed<double, 3> const& a, symmetric_fixed<double,
 // connectivity has fewer than 2 rows, g is negative or NaN, or the metrics do
 // not have 3 or 6 rows; -199 when the fixed-node mask cannot be allocated.
 int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
-                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes,
-                            bool relative, int mode, double gradation, dense2D<double>& metrics);
+                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, bool relative,
+                            int mode, double gradation, dense2D<double>& metrics);
 int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
-                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes,
-                            bool relative, int mode, double gradation, dense1D<double, 8>& sizes);
+                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, bool relative,
+                            int mode, double gradation, dense1D<double, 8>& sizes);
 
 // Edge neighbour table, one column per edge: row 0 an edge sharing the edge's
 // second node, row 1 an edge sharing its first node, 4294967295 for none;

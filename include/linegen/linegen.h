@@ -145,51 +145,47 @@ LINEGEN_API int extrude_translate(dense2D<double>& coords, unsigned int start_no
 // which examines and appends nothing), -1 coords neither empty nor of 2 rows,
 // -199.
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, const vector_fixed<double, 2>& start,
-                               const vector_fixed<double, 2>& centre, double angle,
-                               unsigned int count, dense1D<unsigned int, 8>& indices);
+                               const vector_fixed<double, 2>& centre, double angle, unsigned int count,
+                               dense1D<unsigned int, 8>& indices);
 // Point start, count derived from h0 and h1. Codes: 0, -1 coords neither empty
 // nor of 2 rows, -3 arc length 0 or NaN (start on the centre, angle 0), -5 h0,
 // -6 h1, -199.
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, const vector_fixed<double, 2>& start,
-                               const vector_fixed<double, 2>& centre, double angle, double h0,
-                               double h1, bool force_even, dense1D<unsigned int, 8>& indices);
+                               const vector_fixed<double, 2>& centre, double angle, double h0, double h1,
+                               bool force_even, dense1D<unsigned int, 8>& indices);
 // As the two above in 3D, about the axis through `centre` along `rotation`:
 // coords neither empty nor of 3 rows gives -1; -3 also for a start on the
 // axis or a zero rotation.
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, const vector_fixed<double, 3>& start,
-                               const vector_fixed<double, 3>& centre,
-                               const vector_fixed<double, 3>& rotation, unsigned int count,
-                               dense1D<unsigned int, 8>& indices);
+                               const vector_fixed<double, 3>& centre, const vector_fixed<double, 3>& rotation,
+                               unsigned int count, dense1D<unsigned int, 8>& indices);
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, const vector_fixed<double, 3>& start,
-                               const vector_fixed<double, 3>& centre,
-                               const vector_fixed<double, 3>& rotation, double h0, double h1,
-                               bool force_even, dense1D<unsigned int, 8>& indices);
+                               const vector_fixed<double, 3>& centre, const vector_fixed<double, 3>& rotation,
+                               double h0, double h1, bool force_even, dense1D<unsigned int, 8>& indices);
 // Node start, `count` equal steps. Codes: 0 (also for count 0: nothing
 // examined or appended), -1 coords has not exactly 2 rows, -2 start_node is
 // not a column of coords, -199.
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, unsigned int start_node,
-                               const vector_fixed<double, 2>& centre, double angle,
-                               unsigned int count, dense1D<unsigned int, 8>& indices);
+                               const vector_fixed<double, 2>& centre, double angle, unsigned int count,
+                               dense1D<unsigned int, 8>& indices);
 // Node start, count derived from h0 and h1. Codes: 0, -1 coords has not
 // exactly 2 rows, -2 start_node is not a column of coords, -3 arc length 0 or
 // NaN, -5 h0, -6 h1, -199.
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, unsigned int start_node,
-                               const vector_fixed<double, 2>& centre, double angle, double h0,
-                               double h1, bool force_even, dense1D<unsigned int, 8>& indices);
+                               const vector_fixed<double, 2>& centre, double angle, double h0, double h1,
+                               bool force_even, dense1D<unsigned int, 8>& indices);
 // Node start, `count` equal steps, 3D. Codes: -5 for count 0 (unlike the 2D
 // form, a zero count is an invalid fifth argument here, checked first), 0,
 // -1 coords has not exactly 3 rows, -2 start_node is not a column, -199.
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, unsigned int start_node,
-                               const vector_fixed<double, 3>& centre,
-                               const vector_fixed<double, 3>& rotation, unsigned int count,
-                               dense1D<unsigned int, 8>& indices);
+                               const vector_fixed<double, 3>& centre, const vector_fixed<double, 3>& rotation,
+                               unsigned int count, dense1D<unsigned int, 8>& indices);
 // Node start, count derived from h0 and h1, 3D. Codes: 0, -1 coords has not
 // exactly 3 rows, -2 start_node is not a column, -3 arc length 0 or NaN, -5
 // h0, -6 h1, -199.
 LINEGEN_API int extrude_rotate(dense2D<double>& coords, unsigned int start_node,
-                               const vector_fixed<double, 3>& centre,
-                               const vector_fixed<double, 3>& rotation, double h0, double h1,
-                               bool force_even, dense1D<unsigned int, 8>& indices);
+                               const vector_fixed<double, 3>& centre, const vector_fixed<double, 3>& rotation,
+                               double h0, double h1, bool force_even, dense1D<unsigned int, 8>& indices);
 
 // ---------------------------------------------------------------------------
 // Line meshing with sizes
@@ -215,9 +211,8 @@ LINEGEN_API int extrude_rotate(dense2D<double>& coords, unsigned int start_node,
 // finite and > 0; -6 nmin / nmax; -199 no memory (coords and outputs as at
 // entry, out_params empty).
 LINEGEN_API int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
-                          const dense1D<double, 8>& params, const dense1D<double, 8>& sizes,
-                          bool force_even, unsigned int nmin, unsigned int nmax,
-                          double chordal_error, double min_size,
+                          const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, bool force_even,
+                          unsigned int nmin, unsigned int nmax, double chordal_error, double min_size,
                           dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
                           dense1D<double, 8>& out_sizes);
 // As above with the normalised chord length as parameters (0 at the first
@@ -256,15 +251,14 @@ LINEGEN_API int mesh_straight(dense2D<double>& coords, unsigned int i0, unsigned
 // The chain i0, i1, i2, each segment meshed with the size (chain length) /
 // n_elements. Codes: 0 (also for n_elements = 0); -2, -3, -4 i0, i1, i2 not
 // below coords.cols(); then those of the overload with a count.
-LINEGEN_API int mesh_straight(dense2D<double>& coords, unsigned int i0, unsigned int i1,
-                              unsigned int i2, unsigned int n_elements,
-                              dense1D<unsigned int, 8>& out_indices);
+LINEGEN_API int mesh_straight(dense2D<double>& coords, unsigned int i0, unsigned int i1, unsigned int i2,
+                              unsigned int n_elements, dense1D<unsigned int, 8>& out_indices);
 // The segment from node i0 (size h0) to node i1 (size h1), the sizes varying
 // linearly along it; force_even: even element count. Codes: 0; -2 i0, -3 i1
 // not below coords.cols(); -4 h0, -5 h1 not finite and > 0; -1 coords rows;
 // -199 no memory.
-LINEGEN_API int mesh_straight(dense2D<double>& coords, unsigned int i0, unsigned int i1, double h0,
-                              double h1, bool force_even, dense1D<unsigned int, 8>& out_indices);
+LINEGEN_API int mesh_straight(dense2D<double>& coords, unsigned int i0, unsigned int i1, double h0, double h1,
+                              bool force_even, dense1D<unsigned int, 8>& out_indices);
 
 // ---------------------------------------------------------------------------
 // Line meshing with metrics
@@ -282,9 +276,8 @@ LINEGEN_API int mesh_straight(dense2D<double>& coords, unsigned int i0, unsigned
 // out_metrics rows; -199 no memory (coords and outputs as at entry,
 // out_params empty).
 LINEGEN_API int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
-                          const dense1D<double, 8>& params, const dense2D<double>& metrics,
-                          bool force_even, unsigned int nmin, unsigned int nmax,
-                          double chordal_error, double min_size,
+                          const dense1D<double, 8>& params, const dense2D<double>& metrics, bool force_even,
+                          unsigned int nmin, unsigned int nmax, double chordal_error, double min_size,
                           dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
                           dense2D<double>& out_metrics);
 // As above with normalised chord-length parameters. Codes: 0; -1 coords rows;
@@ -317,10 +310,10 @@ LINEGEN_API int mesh_straight(dense2D<double>& coords, const dense1D<unsigned in
 // columns; t: not checked, outside [0, 1] the same polynomial is extrapolated;
 // P: the point. Codes: 0, -1 coords rows, -2 ... -5 i0 ... i3 not below the
 // column count (P untouched on failure).
-LINEGEN_API int spline_point(const dense2D<double>& coords, unsigned int i0, unsigned int i1,
-                             unsigned int i2, unsigned int i3, double t, vector_fixed<double, 2>& P);
-LINEGEN_API int spline_point(const dense2D<double>& coords, unsigned int i0, unsigned int i1,
-                             unsigned int i2, unsigned int i3, double t, vector_fixed<double, 3>& P);
+LINEGEN_API int spline_point(const dense2D<double>& coords, unsigned int i0, unsigned int i1, unsigned int i2,
+                             unsigned int i3, double t, vector_fixed<double, 2>& P);
+LINEGEN_API int spline_point(const dense2D<double>& coords, unsigned int i0, unsigned int i1, unsigned int i2,
+                             unsigned int i3, double t, vector_fixed<double, 3>& P);
 // Meshes the spline through a list of nodes (the curve of spline_point) under
 // a metric at each node, a chordal tolerance and an optional gradation bound.
 // The spline is sampled densely; the metrics are interpolated along it (or,
@@ -354,20 +347,20 @@ LINEGEN_API int spline_point(const dense2D<double>& coords, unsigned int i0, uns
 // On failure coords and the three outputs are as on entry.
 LINEGEN_API int mesh_spline(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                             const dense2D<double>& metrics, bool force_even, unsigned int nmin,
-                            unsigned int nmax, double chordal_error, double min_size,
-                            double default_size, double gradation,
-                            dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
-                            dense2D<double>& out_metrics, double& max_deviation);
+                            unsigned int nmax, double chordal_error, double min_size, double default_size,
+                            double gradation, dense1D<unsigned int, 8>& out_indices,
+                            dense1D<double, 8>& out_params, dense2D<double>& out_metrics,
+                            double& max_deviation);
 // As above with a size at each node (sizes: at least N values, finite and
 // > 0), the sizes interpolated linearly and capped by the chordal sizes;
 // out_sizes (appended): the size of each chain node. Codes as above, -3 for
 // the sizes; no -13.
 LINEGEN_API int mesh_spline(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                             const dense1D<double, 8>& sizes, bool force_even, unsigned int nmin,
-                            unsigned int nmax, double chordal_error, double min_size,
-                            double default_size, double gradation,
-                            dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
-                            dense1D<double, 8>& out_sizes, double& max_deviation);
+                            unsigned int nmax, double chordal_error, double min_size, double default_size,
+                            double gradation, dense1D<unsigned int, 8>& out_indices,
+                            dense1D<double, 8>& out_params, dense1D<double, 8>& out_sizes,
+                            double& max_deviation);
 // Sizes at target parameters, linear between the two source parameters that
 // bracket each target. params, sizes: the sources, one size per parameter (not
 // required to be sorted); new_params: the targets (a smaller target than its
@@ -379,8 +372,7 @@ LINEGEN_API int mesh_spline(dense2D<double>& coords, const dense1D<unsigned int,
 // emptied), -1 params and sizes of different lengths, or targets without any
 // source (output unchanged), -199.
 LINEGEN_API int interpolate_metrics(const dense1D<double, 8>& params, const dense1D<double, 8>& sizes,
-                                    const dense1D<double, 8>& new_params,
-                                    dense1D<double, 8>& new_sizes);
+                                    const dense1D<double, 8>& new_params, dense1D<double, 8>& new_sizes);
 // Metrics at target parameters: between the two bracketing source metrics,
 // the sizes along their common directions are linear in the parameter.
 // params: non-decreasing source parameters; metrics: 0, 3 (2D) or 6 (3D) rows,
@@ -396,8 +388,7 @@ LINEGEN_API int interpolate_metrics(const dense1D<double, 8>& params, const dens
 // non-decreasing, -4 new_metrics neither empty nor of the same row count,
 // -199; 0 (also for no targets or 0 rows: the output gets 0 rows).
 LINEGEN_API int interpolate_metrics(const dense1D<double, 8>& params, const dense2D<double>& metrics,
-                                    const dense1D<double, 8>& new_params,
-                                    dense2D<double>& new_metrics);
+                                    const dense1D<double, 8>& new_params, dense2D<double>& new_metrics);
 
 // ---------------------------------------------------------------------------
 // Connectivity conversions and orientation
@@ -471,16 +462,14 @@ LINEGEN_API int mesh_reorient(dense2D<unsigned int>& connectivity, dense2D<unsig
 //   first, then the length.
 // Codes: -1 coords rows; -2 fewer than 2 entries; -2 an identifier not below
 // the column count (L then holds the length of the pieces before it).
-LINEGEN_API int length(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
-                       double& L);
+LINEGEN_API int length(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices, double& L);
 // Total length of an edge mesh: the sum over the edges of the distance between
 // their row-0 and row-1 nodes (a three-node edge counts as its chord).
 // coords: 2 or 3 rows; connectivity: at least 2 rows, or no columns; L: set to
 //   0 first, then the length.
 // Codes: -1 coords rows; -2 connectivity with fewer than 2 rows or an
 // identifier (any row) not below the column count of coords.
-LINEGEN_API int length(const dense2D<double>& coords, const dense2D<unsigned int>& connectivity,
-                       double& L);
+LINEGEN_API int length(const dense2D<double>& coords, const dense2D<unsigned int>& connectivity, double& L);
 // Places existing nodes at curvilinear parameters along a chain: node
 // new_indices[k] gets the point at new_params[k], interpolated linearly
 // between the two chain nodes whose parameters bracket it. At or below the
@@ -495,8 +484,7 @@ LINEGEN_API int length(const dense2D<double>& coords, const dense2D<unsigned int
 // decreasing; 0 when new_indices is empty; -2 empty chain or an identifier of
 // indices not below the column count; -4 such an identifier in new_indices.
 // Nothing changes on failure.
-LINEGEN_API int interpolate_coordinates(dense2D<double>& coords,
-                                        const dense1D<unsigned int, 8>& indices,
+LINEGEN_API int interpolate_coordinates(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                                         const dense1D<double, 8>& params,
                                         const dense1D<unsigned int, 8>& new_indices,
                                         const dense1D<double, 8>& new_params);
@@ -522,8 +510,8 @@ LINEGEN_API int curvatures(const dense2D<double>& coords, const dense1D<unsigned
 // Codes: 0 when coords or connectivity has no entries (output empty); -1
 // coords rows not 2; -2 connectivity with fewer than 2 rows, or an end node
 // not below the column count of coords; -199 no room.
-LINEGEN_API int normals(const dense2D<double>& coords, const dense2D<unsigned int>& connectivity,
-                        double p, bool normalize, dense2D<double>& normals);
+LINEGEN_API int normals(const dense2D<double>& coords, const dense2D<unsigned int>& connectivity, double p,
+                        bool normalize, dense2D<double>& normals);
 // Curvature at each node of a parametrised curve from the parameter and the
 // first derivative of the position at each node: every edge (a, b) estimates
 // the curvature times its parameter step as 4 |D x S| / |S|^3, with
@@ -537,8 +525,7 @@ LINEGEN_API int normals(const dense2D<double>& coords, const dense2D<unsigned in
 // derivatives rows not 2 or 3, or columns not the node count; -199 no room.
 LINEGEN_API int parametric_curvatures(const dense1D<double, 8>& params,
                                       const dense2D<unsigned int>& connectivity,
-                                      const dense2D<double>& derivatives,
-                                      dense1D<double, 8>& curvatures);
+                                      const dense2D<double>& derivatives, dense1D<double, 8>& curvatures);
 
 // ---------------------------------------------------------------------------
 // Metric generation
@@ -552,9 +539,8 @@ LINEGEN_API int parametric_curvatures(const dense1D<double, 8>& params,
 // (neutral) columns. Codes: 0 for empty indices (nothing done), -1 vectors not
 // of 2 rows, -2 an identifier not below its column count, -3 h_along not > 0,
 // -4 h_across not > 0, -5 metrics holding entries without 3 rows, -199.
-LINEGEN_API int metrics_gen_aniso2d(const dense2D<double>& vectors,
-                                    const dense1D<unsigned int, 8>& indices, double h_along,
-                                    double h_across, dense2D<double>& metrics);
+LINEGEN_API int metrics_gen_aniso2d(const dense2D<double>& vectors, const dense1D<unsigned int, 8>& indices,
+                                    double h_along, double h_across, dense2D<double>& metrics);
 // Merges into both end nodes of every edge a metric with the edge's length as
 // size along it and a size across it from h_normal: h_normal when > 0, -h_normal
 // times the edge length when < 0, the edge length when 0 (not validated).
@@ -563,16 +549,14 @@ LINEGEN_API int metrics_gen_aniso2d(const dense2D<double>& vectors,
 // 3 rows, grown as above. Codes: 0 for no edges, -1 coords with fewer than 2
 // rows, -2 connectE2 not of 2 rows or an identifier not below the column count
 // of coords, -4 metrics holding entries without 3 rows, -199.
-LINEGEN_API int metrics_gen_aniso2d(const dense2D<double>& coords,
-                                    const dense2D<unsigned int>& connectE2, double h_normal,
-                                    dense2D<double>& metrics);
+LINEGEN_API int metrics_gen_aniso2d(const dense2D<double>& coords, const dense2D<unsigned int>& connectE2,
+                                    double h_normal, dense2D<double>& metrics);
 // As above in space: the size h_normal (same rule) in every direction across
 // each edge. coords: at least 3 rows; metrics: 6 rows. Codes: 0 for no edges,
 // -1 coords with fewer than 3 rows, -2 connectE2, -4 metrics holding entries
 // without 6 rows, -199.
-LINEGEN_API int metrics_gen_aniso3d(const dense2D<double>& coords,
-                                    const dense2D<unsigned int>& connectE2, double h_normal,
-                                    dense2D<double>& metrics);
+LINEGEN_API int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned int>& connectE2,
+                                    double h_normal, dense2D<double>& metrics);
 // As above, but where the line bends at a node (the two edges meeting there
 // differ by more than 1e-12 of their lengths) h_normal applies in the plane of
 // the two edges and h_binormal perpendicular to it; at a straight node or a
@@ -581,9 +565,8 @@ LINEGEN_API int metrics_gen_aniso3d(const dense2D<double>& coords,
 // lowest-numbered other one). Codes: 0 for no edges, -1 coords with fewer than
 // 3 rows, -2 connectE2, -5 metrics holding entries without 6 rows, -199 (also
 // when the neighbour table cannot be built; metrics then unchanged).
-LINEGEN_API int metrics_gen_aniso3d(const dense2D<double>& coords,
-                                    const dense2D<unsigned int>& connectE2, double h_normal,
-                                    double h_binormal, dense2D<double>& metrics);
+LINEGEN_API int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned int>& connectE2,
+                                    double h_normal, double h_binormal, dense2D<double>& metrics);
 
 // ---------------------------------------------------------------------------
 // Parameter utilities
@@ -614,8 +597,7 @@ LINEGEN_API int sort(dense1D<double, 8>& params, dense1D<unsigned int, 8>& indic
 // identifiers would pass 4294967294). Nothing changes on failure.
 LINEGEN_API int subdivide(dense1D<double, 8>& params, dense1D<double, 8>& sizes,
                           const dense1D<unsigned int, 8>& indices, bool round_up, bool force_even,
-                          unsigned int nmin, unsigned int nmax,
-                          dense1D<unsigned int, 8>& new_indices);
+                          unsigned int nmin, unsigned int nmax, dense1D<unsigned int, 8>& new_indices);
 
 }  // namespace linegen
 }  // namespace zarn
