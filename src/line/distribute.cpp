@@ -2,6 +2,9 @@
 
 #include <cassert>
 #include <cmath>
+#include <cstring>
+
+#include <cellkit/cellkit.h>
 
 #include "metric/metric_algebra.h"
 #include "progression/progression.h"
@@ -19,6 +22,10 @@ std::uint64_t bounded_element_count(double total, bool force_even, std::uint64_t
 }
 
 namespace {
+
+// What placing nodes on a segment may do: go ahead, give the chain no
+// interior node at all, or fail the call.
+enum class segment_entry { ok, no_nodes, failed };
 
 // Finds the segment that holds a point of the cumulative element count. The
 // points are visited in increasing order, so the search never moves
@@ -61,7 +68,7 @@ class iso_field {
   double segment_count(std::size_t i, const double* a, const double* b) const {
     return ideal_segment_count(distance<D>(a, b), h_[i], h_[i + 1]);
   }
-  bool enter_segment(std::size_t) { return true; }
+  segment_entry enter_segment(std::size_t, const double*, const double*) { return segment_entry::ok; }
   double position(double f, std::size_t s, const double*, const double*) const {
     return progression_fraction(f, h_[s], h_[s + 1]);
   }
@@ -76,7 +83,10 @@ class iso_field {
 // the size in the segment's direction varies linearly between its values in
 // the two end metrics; a new node's metric comes from the pair of end
 // metrics reduced to a common basis, which is formed once per segment that
-// receives nodes.
+// receives nodes. Two positive definite end metrics that cannot be reduced
+// (nearly singular, or so large that the solve loses them) leave the segment
+// to the isotropic law of its directional sizes: positions as for sizes, and
+// each new node takes the metric of the nearer end.
 template <int D>
 class aniso_field {
  public:
@@ -97,24 +107,41 @@ class aniso_field {
     }
     return 0.0;
   }
-  bool enter_segment(std::size_t s) {
-    if (s == pair_segment_) return true;
+  segment_entry enter_segment(std::size_t s, const double* a, const double* b) {
+    if (s == pair_segment_) return segment_entry::ok;
     pair_segment_ = s;
-    return reduce_metric_pair(pair_, column(s), column(s + 1));
+    fallback_ = false;
+    if (reduce_metric_pair(pair_, column(s), column(s + 1))) return segment_entry::ok;
+    // Metrics that are not positive definite give the chain no interior node.
+    if (!cellkit::are_valid_metrics(metrics_.sub_matrix(0, s, rows, 2))) return segment_entry::no_nodes;
+    double la2, lb2;
+    squared_lengths(s, a, b, la2, lb2);
+    const double length = distance<D>(a, b);
+    size_a_ = length / std::sqrt(la2);
+    size_b_ = length / std::sqrt(lb2);
+    if (!(usable_size(size_a_) && usable_size(size_b_))) return segment_entry::failed;
+    fallback_ = true;
+    return segment_entry::ok;
   }
   double position(double f, std::size_t s, const double* a, const double* b) const {
+    if (fallback_) return progression_fraction(f, size_a_, size_b_);
     double la2, lb2;
     squared_lengths(s, a, b, la2, lb2);
     if (la2 > 0.0 && lb2 > 0.0) return progression_fraction(f, std::sqrt(lb2), std::sqrt(la2));
     return 0.0;
   }
-  void set(std::size_t k, std::size_t, double t) {
+  void set(std::size_t k, std::size_t s, double t) {
+    if (fallback_) {
+      std::memcpy(out_.col(k), metrics_.col(t < 0.5 ? s : s + 1), rows * sizeof(double));
+      return;
+    }
     metric m;
     (void)interpolate_metric_pair(pair_, t, m);  // t in [0, 1]: always succeeds
     store_metric(m, out_.col(k));
   }
 
  private:
+  static bool usable_size(double h) { return h > 0.0 && h < HUGE_VAL; }
   metric column(std::size_t i) const {
     metric m;
     store_to(metrics_.col(i), m);
@@ -142,6 +169,9 @@ class aniso_field {
   dense2D<double>& out_;
   metric_pair<D> pair_{};
   std::size_t pair_segment_ = static_cast<std::size_t>(-1);
+  // The segment's pair could not be formed: its directional sizes rule it.
+  bool fallback_ = false;
+  double size_a_ = 0.0, size_b_ = 0.0;
 };
 
 // The engine shared by both size fields: cumulative element count, count
@@ -171,6 +201,10 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
       c[i + 1] = c[i] + field.segment_count(i, coords.col(ids[i]), coords.col(ids[i + 1]));
   }
   const double total = c[N - 1];
+  // An infinite element count (sizes far below the segment lengths, or
+  // coordinate differences that overflow) has no step to place nodes at:
+  // like any count that cannot be represented, it fails the call.
+  if (std::isinf(total)) return false;
 
   const std::uint64_t n = bounded_element_count(total, force_even, nmin, nmax);
   if (total < min_total || std::isnan(total) || n == 1) return true;
@@ -193,15 +227,16 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
   for (std::uint64_t k = 1; k < n; ++k) {
     const double x = static_cast<double>(k) * step;
     const std::size_t s = cursor.segment_of(x);
-    if (!field.enter_segment(s)) {
+    const double* a = coords.col(ids[s]);
+    const double* b = coords.col(ids[s + 1]);
+    const segment_entry entry = field.enter_segment(s, a, b);
+    if (entry != segment_entry::ok) {
       new_coords.clear();
       field.clear();
       new_params.clear();
-      return true;
+      return entry == segment_entry::no_nodes;
     }
     const double f = c[s + 1] > c[s] ? (x - c[s]) / (c[s + 1] - c[s]) : 0.0;
-    const double* a = coords.col(ids[s]);
-    const double* b = coords.col(ids[s + 1]);
     const double t = field.position(f, s, a, b);
     const std::size_t at = static_cast<std::size_t>(k - 1);
     field.set(at, s, t);

@@ -35,9 +35,10 @@ std::uint64_t bounded_element_count(double total, bool force_even, std::uint64_t
 // parameter at each new node; stays empty when params is empty).
 //
 // Returns false only when working memory or an output could not be
-// allocated, or when coords.cols() + n - 1 would pass 4294967295 (the new
-// nodes could not get 32-bit identifiers); the outputs are then empty. "No interior node needed" is a
-// success with empty outputs.
+// allocated, when the total element count is infinite (no step can place
+// nodes), or when coords.cols() + n - 1 would pass 4294967295 (the new
+// nodes could not get 32-bit identifiers); the outputs are then empty. "No
+// interior node needed" and a NaN total are successes with empty outputs.
 template <int D>
 bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
                           const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, double min_total,
@@ -51,9 +52,14 @@ bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned 
 // count uses its lengths in the metrics of its two ends; each new node gets
 // the metric interpolated between the segment's end metrics (sizes linear
 // along their common directions), appended as a column of new_metrics.
-// When a new node falls on a segment whose two metrics cannot be reduced to
-// a common basis, every output ends empty and the result is still true: the
-// chain receives no interior node. False only for lack of memory.
+// When a new node falls on a segment whose two positive definite metrics
+// cannot be reduced to a common basis, that segment follows the isotropic
+// law of its directional sizes |d| / sqrt(d^T M d) at the two ends, and each
+// of its new nodes takes the metric of the nearer end (the first for
+// t < 0.5); when those sizes are not finite and > 0 the result is false with
+// empty outputs. When either metric of such a segment is not positive
+// definite, every output ends empty and the result is true: the chain
+// receives no interior node. Otherwise false as for distribute_nodes_iso.
 // As above with a caller-held working vector for the cumulative count, so
 // that repeated calls reuse its storage. known_counts, when not null, holds
 // the element count of each segment of the chain as segment_counts_iso

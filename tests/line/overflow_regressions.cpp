@@ -1,0 +1,143 @@
+// Chains whose element count overflows and metric pairs that cannot be
+// reduced to a common basis: the engines and the line entry points either
+// place finite nodes or fail with everything as at entry.
+#include <cmath>
+
+#include <linegen/linegen.h>
+
+#include "line/distribute.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace testing_support;
+using zarn::linegen::distribute_nodes_aniso;
+using zarn::linegen::distribute_nodes_iso;
+using zarn::linegen::mesh_line;
+using zarn::linegen::mesh_straight;
+
+using Values = dense1D<double, 8>;
+
+// Two positive definite metrics whose pair cannot be reduced (the second's
+// eigenvalues 4 and 1e300 are too far apart for the common basis): along x
+// they prescribe the sizes 1 and 0.5.
+dense2D<double> irreducible_pair() { return points({{1, 0, 1}, {4, 0, 1e300}}); }
+
+TEST(OverflowRegressions, InfiniteElementCountFailsTheEngine) {
+  const double tiny = 5e-324;  // the smallest subnormal: 10 / tiny overflows
+  const struct {
+    dense2D<double> coords;
+    Values sizes;
+  } cases[] = {{points({{0, 0}, {10, 0}}), values({tiny, tiny})},
+               {points({{-1e308, 0}, {1e308, 0}}), values({1, 1})}};
+  for (const auto& c : cases) {
+    for (bool even : {false, true}) {
+      dense2D<double> nc = points({{9, 9}});
+      Values ns = values({9}), np = values({9});
+      EXPECT_FALSE(distribute_nodes_iso<2>(c.coords, ids({0, 1}), values({0, 1}), c.sizes, 0.0, even, 1, 4,
+                                           nc, ns, np));
+      EXPECT_TRUE(nc.empty());
+      EXPECT_TRUE(ns.empty());
+      EXPECT_TRUE(np.empty());
+    }
+  }
+  // A NaN total still inserts nothing and succeeds.
+  dense2D<double> nc;
+  Values ns, np;
+  EXPECT_TRUE(distribute_nodes_iso<2>(points({{0, 0}, {std::nan(""), 0}}), ids({0, 1}), values({0, 1}),
+                                      values({1, 1}), 0.0, false, 3, 4, nc, ns, np));
+  EXPECT_TRUE(nc.empty());
+}
+
+TEST(OverflowRegressions, InfiniteElementCountLeavesEntryPointsUntouched) {
+  const double tiny = 5e-324;
+  for (const auto& coords0 : {points({{0, 0}, {10, 0}}), points({{-1e308, 0}, {1e308, 0}})}) {
+    const Values sizes = coords0(0, 0) == 0 ? values({tiny, tiny}) : values({1, 1});
+    dense2D<double> coords;
+    coords.copy(coords0);
+    dense1D<unsigned int, 8> out = ids({7});
+    Values op = values({3}), os = values({2});
+    EXPECT_EQ(mesh_line(coords, ids({0, 1}), values({0, 1}), sizes, false, 1, 4, 0.0, 0.0, out, op, os),
+              -199);
+    EXPECT_TRUE(same_matrix(coords, coords0));
+    EXPECT_TRUE(same_vector(out, ids({7})));
+    EXPECT_TRUE(op.empty());
+    EXPECT_TRUE(same_vector(os, values({2})));
+    if (coords0(0, 0) == 0) {
+      EXPECT_EQ(mesh_straight(coords, ids({0, 1}), sizes, true, out), -199);
+      EXPECT_TRUE(same_matrix(coords, coords0));
+      EXPECT_TRUE(same_vector(out, ids({7})));
+    }
+  }
+}
+
+// The segment whose pair cannot be reduced follows its directional sizes as
+// the isotropic engine would, and each new node takes the nearer end's metric.
+TEST(OverflowRegressions, IrreduciblePairFallsBackToDirectionalSizes) {
+  const dense2D<double> coords = points({{0, 0}, {10, 0}}), metrics = irreducible_pair();
+  dense2D<double> nc, nm, ic;
+  Values np, is, ip;
+  ASSERT_TRUE(
+      distribute_nodes_aniso<2>(coords, ids({0, 1}), values({0, 1}), metrics, 0.0, true, 1, 254, nc, nm, np));
+  ASSERT_TRUE(distribute_nodes_iso<2>(coords, ids({0, 1}), values({0, 1}), values({1, 0.5}), 0.0, true, 1,
+                                      254, ic, is, ip));
+  ASSERT_EQ(nc.cols(), 13u);  // 10 ln 2 / 0.5 = 13.86 elements
+  ASSERT_EQ(ic.cols(), nc.cols());
+  ASSERT_EQ(nm.rows(), 3u);
+  ASSERT_EQ(nm.cols(), nc.cols());
+  for (std::size_t k = 0; k < nc.cols(); ++k) {
+    EXPECT_TRUE(near_rel(nc(0, k), ic(0, k), 1e-12)) << k;
+    EXPECT_EQ(nc(1, k), 0.0);
+    EXPECT_TRUE(near_rel(np[k], nc(0, k) / 10, 1e-12));
+    EXPECT_EQ(column(nm, k), column(metrics, nc(0, k) < 5 ? 0 : 1)) << k;
+  }
+
+  // Where even the directional sizes are unusable (a zero-length segment
+  // that must take nodes), the engine fails with empty outputs.
+  const dense2D<double> point = points({{1, 1}, {1, 1}});
+  EXPECT_FALSE(
+      distribute_nodes_aniso<2>(point, ids({0, 1}), values({0, 1}), metrics, 0.0, false, 3, 10, nc, nm, np));
+  EXPECT_TRUE(nc.empty() && nm.empty() && np.empty());
+}
+
+TEST(OverflowRegressions, IrreduciblePairKeepsTheBoundsOfMeshLine) {
+  const dense2D<double> metrics = irreducible_pair();
+  dense2D<double> coords = points({{0, 0}, {10, 0}});
+  dense1D<unsigned int, 8> out;
+  Values op;
+  dense2D<double> om;
+  ASSERT_EQ(mesh_line(coords, ids({0, 1}), metrics, true, 31, 254, 0.0, 0.0, out, op, om), 0);
+  EXPECT_EQ(out.size(), 33u);
+  EXPECT_EQ(coords.cols(), 33u);
+  EXPECT_EQ(om.cols(), 33u);
+  for (std::size_t j = 2; j < coords.cols(); ++j) {
+    EXPECT_GT(coords(0, j), j == 2 ? 0.0 : coords(0, j - 1));
+    EXPECT_LT(coords(0, j), 10.0);
+  }
+  coords.resize(2, 2);
+  out.clear();
+  ASSERT_EQ(mesh_line(coords, ids({0, 1}), metrics, true, 1, 5, 0.0, 0.0, out, op, om), 0);
+  EXPECT_EQ(out.size(), 7u);
+  // Refinement halves keep an even total under force_even.
+  dense2D<double> bent = points({{0, 0}, {5, 1}, {10, 0}});
+  dense2D<double> three(3, 3);
+  for (std::size_t j = 0; j < 3; ++j)
+    for (std::size_t i = 0; i < 3; ++i) three(i, j) = metrics(i, j == 0 ? 0 : 1);
+  out.clear();
+  ASSERT_EQ(mesh_line(bent, ids({0, 1, 2}), three, true, 1, 4, 0.01, 0.0, out, op, om), 0);
+  EXPECT_EQ((out.size() - 1) % 2, 0u);
+
+  // A zero-length chain that must take nodes fails with everything as at entry.
+  dense2D<double> point = points({{1, 1}, {1, 1}});
+  out = ids({5});
+  op = values({1});
+  om = points({{1, 0, 1}});
+  EXPECT_EQ(mesh_line(point, ids({0, 1}), values({0, 1}), metrics, false, 3, 10, 0.0, 0.0, out, op, om),
+            -199);
+  EXPECT_EQ(point.cols(), 2u);
+  EXPECT_TRUE(same_vector(out, ids({5})));
+  EXPECT_TRUE(op.empty());
+  EXPECT_TRUE(same_matrix(om, points({{1, 0, 1}})));
+}
+
+}  // namespace
