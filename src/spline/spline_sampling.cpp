@@ -185,6 +185,9 @@ bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>
     }
     s += ell;
   }
+  // Coordinates whose differences overflow give an infinite or NaN length:
+  // the chord-length parameters could not be represented.
+  if (!std::isfinite(s)) return false;
   max_deviation = std::sqrt(deviation2);
   node_positions.push_back(static_cast<unsigned int>(samples.cols()));
   if (!append_node(column<D>(coords, indices[N - 2]), samples)) return false;

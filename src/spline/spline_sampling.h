@@ -37,7 +37,8 @@ double spline_curvature(const spline_segment<D>& seg, double t);
 // (N-2 values each), the largest distance from a sample to its segment's
 // chord, and the total unnormalised parameter length.
 // False, with the outputs unspecified, when the sample count is not a number
-// or too large for 32-bit identifiers, or memory is lacking. No checks: the
+// or too large for 32-bit identifiers, when the total parameter length is not
+// finite (coordinate differences that overflow), or memory is lacking. No checks: the
 // caller has validated `indices` (N >= 4, all below the column count) and
 // `coords` has D rows.
 template <int D>

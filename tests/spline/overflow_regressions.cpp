@@ -1,0 +1,99 @@
+// Splines whose lengths or element counts overflow, and metric pairs that
+// cannot be reduced to a common basis: mesh_spline either meshes with finite
+// parameters within its bounds or fails with everything as at entry.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+
+#include <linegen/linegen.h>
+
+#include "spline/spline_sampling.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace testing_support;
+using zarn::linegen::mesh_spline;
+
+using Values = dense1D<double, 8>;
+
+// Fails with -199 and leaves coords and every output as they were.
+template <class Field>
+void expect_untouched_failure(dense2D<double> coords, const dense1D<unsigned int, 8>& list,
+                              const Field& field, double chordal_error, double min_size, Field out_field) {
+  dense2D<double> before;
+  before.copy(coords);
+  dense1D<unsigned int, 8> out = ids({4});
+  Values op = values({0.5});
+  Field field_before;
+  field_before.copy(out_field);
+  double deviation = 7;
+  EXPECT_EQ(mesh_spline(coords, list, field, false, 1, 10, chordal_error, min_size, 0, 0, out, op, out_field,
+                        deviation),
+            -199);
+  EXPECT_TRUE(same_matrix(coords, before));
+  EXPECT_TRUE(same_vector(out, ids({4})));
+  EXPECT_TRUE(same_vector(op, values({0.5})));
+  if constexpr (std::is_same<Field, Values>::value)
+    EXPECT_TRUE(same_vector(out_field, field_before));
+  else
+    EXPECT_TRUE(same_matrix(out_field, field_before));
+  EXPECT_EQ(deviation, 0.0);
+}
+
+TEST(SplineOverflowRegressions, SamplingFailsWhenTheLengthOverflows) {
+  dense2D<double> samples;
+  Values sample_params, node_params;
+  dense1D<unsigned int, 8> positions;
+  double deviation = 0, length = 0;
+  const dense2D<double> far = points({{-5.7, -7.8, -5.6}, {-5.7, -7.8, 1.797e308}});
+  EXPECT_FALSE(zarn::linegen::sample_spline<3>(far, ids({0, 0, 1, 1}), -0.155, 0.0062, samples, sample_params,
+                                               node_params, positions, deviation, length));
+  // Without a tolerance the same spline samples as far as its length is finite.
+  EXPECT_FALSE(zarn::linegen::sample_spline<3>(far, ids({0, 0, 1, 1}), DBL_MAX, 0.0, samples, sample_params,
+                                               node_params, positions, deviation, length));
+  const dense2D<double> near = points({{-5.7, -7.8, -5.6}, {-5.7, -7.8, 1e100}});
+  EXPECT_TRUE(zarn::linegen::sample_spline<3>(near, ids({0, 0, 1, 1}), DBL_MAX, 0.0, samples, sample_params,
+                                              node_params, positions, deviation, length));
+  EXPECT_TRUE(near_rel(length, 1e100, 1e-12));
+}
+
+TEST(SplineOverflowRegressions, LengthsThatOverflowFail) {
+  // Finite nodes whose difference is near the largest double: the spline's
+  // length and its parameters cannot be represented.
+  const dense2D<double> far = points({{-5.7, -7.8, -5.6}, {-5.7, -7.8, 1.797e308}});
+  expect_untouched_failure(far, ids({0, 0, 1, 1}), Values(4, 0.6), -1.55, 0.0124, values({2}));
+  expect_untouched_failure(points({{-1e308, 0}, {1e308, 0}}), ids({0, 0, 1, 1}), Values(4, 1.0), 0.0, 0.0,
+                           values({2}));
+  // Sizes so small that the element count is infinite.
+  expect_untouched_failure(points({{0, 0}, {10, 0}}), ids({0, 0, 1, 1}), Values(4, 5e-324), 0.0, 0.0,
+                           values({2}));
+  expect_untouched_failure(points({{0, 0}, {10, 0}}), ids({0, 0, 1, 1}), Values(4, 5e-324), 0.0, 0.0,
+                           Values());
+}
+
+TEST(SplineOverflowRegressions, IrreducibleMetricPairKeepsTheBounds) {
+  // Positive definite metrics whose pair has no common basis: along x they
+  // prescribe the sizes 1 and 0.5.
+  const dense2D<double> metrics = points({{1, 0, 1}, {1, 0, 1}, {4, 0, 1e300}, {4, 0, 1e300}});
+  for (unsigned nmin : {1u, 31u}) {
+    dense2D<double> coords = points({{0, 0}, {10, 0}});
+    dense1D<unsigned int, 8> out;
+    Values op;
+    dense2D<double> om;
+    double deviation = -1;
+    ASSERT_EQ(mesh_spline(coords, ids({0, 0, 1, 1}), metrics, true, nmin, 254, 0.0, 0.0, 0, 0, out, op, om,
+                          deviation),
+              0);
+    const std::size_t elements = out.size() - 1;
+    EXPECT_EQ(elements % 2, 0u);
+    EXPECT_GE(elements, nmin);
+    EXPECT_GE(elements, 12u);
+    ASSERT_EQ(op.size(), out.size());
+    for (std::size_t k = 1; k < op.size(); ++k) EXPECT_GT(op[k], op[k - 1]);
+    EXPECT_EQ(op[op.size() - 1], 1.0);
+  }
+}
+
+}  // namespace
