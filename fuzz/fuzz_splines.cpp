@@ -219,12 +219,14 @@ void mesh(FuzzedDataProvider& in) {
   else
     require(prefix_kept(old_sizes, out_sizes) && out_sizes.size() - old_sizes.size() == m,
             "mesh_spline (sizes): out_sizes not appended one per chain node");
-  require(deviation >= 0 || std::isnan(deviation), "mesh_spline: negative deviation");
-  // Coordinates whose differences overflow (near 1e308) give NaN lengths:
-  // the parameter and count rules are checked on moderate coordinates.
+  require(deviation >= 0, "mesh_spline: negative or NaN deviation");
+  // A spline whose length overflows fails; every accepted spline through
+  // finite nodes has parameters in [0, 1] and a count within the bounds.
   for (std::size_t k = 0; k < ids.size(); ++k)
     for (std::size_t i = 0; i < coords.rows(); ++i)
-      if (!(std::fabs(coords(i, ids[k])) < 1e150)) return;
+      if (!std::isfinite(coords(i, ids[k]))) return;
+  for (std::size_t k = old_params.size(); k < out_params.size(); ++k)
+    require(std::isfinite(out_params[k]), "mesh_spline: parameter not finite");
   for (std::size_t k = old_params.size(); k < out_params.size(); ++k)
     require(out_params[k] >= 0 && out_params[k] <= 1, "mesh_spline: parameter outside [0, 1]");
   const std::size_t elements = m - 1;

@@ -100,6 +100,9 @@ class aniso_field {
     double la2, lb2;
     squared_lengths(i, a, b, la2, lb2);
     if (la2 > 0.0 && lb2 > 0.0) {
+      // A length that overflows in either end metric: the directional size
+      // there is 0 against the segment, and the count has no finite value.
+      if (la2 == HUGE_VAL || lb2 == HUGE_VAL) return HUGE_VAL;
       const double la = std::sqrt(la2), lb = std::sqrt(lb2);
       // la * lb / logmean(la, lb) is the segment length over the logarithmic
       // mean of its directional sizes L/la and L/lb.

@@ -71,6 +71,29 @@ TEST(OverflowRegressions, InfiniteElementCountLeavesEntryPointsUntouched) {
   }
 }
 
+// A segment whose length in a metric overflows has no finite element count:
+// the call fails instead of taking a single element against force_even.
+TEST(OverflowRegressions, MetricLengthThatOverflowsFails) {
+  const dense2D<double> coords0 = points({{0, 0, 0}, {0, 0, 1.797e308}});
+  const dense2D<double> metrics = points({{1, 0, 1, 0, 0, 0.25}, {1, 0, 1, 0, 0, 0.25}});
+  dense2D<double> nc, nm;
+  Values np;
+  EXPECT_FALSE(
+      distribute_nodes_aniso<3>(coords0, ids({0, 1}), values({0, 1}), metrics, 0.0, true, 1, 10, nc, nm, np));
+  EXPECT_TRUE(nc.empty() && nm.empty() && np.empty());
+  dense2D<double> coords;
+  coords.copy(coords0);
+  dense1D<unsigned int, 8> out = ids({1});
+  Values op = values({1});
+  dense2D<double> om;
+  EXPECT_EQ(
+      mesh_line(coords, ids({0, 1}), values({0, 1}), metrics, true, 1, 4294967295u, 1e-300, 0.5, out, op, om),
+      -199);
+  EXPECT_TRUE(same_matrix(coords, coords0));
+  EXPECT_TRUE(same_vector(out, ids({1})));
+  EXPECT_TRUE(op.empty() && om.empty());
+}
+
 // The segment whose pair cannot be reduced follows its directional sizes as
 // the isotropic engine would, and each new node takes the nearer end's metric.
 TEST(OverflowRegressions, IrreduciblePairFallsBackToDirectionalSizes) {

@@ -73,6 +73,12 @@ TEST(SplineOverflowRegressions, LengthsThatOverflowFail) {
                            Values());
 }
 
+TEST(SplineOverflowRegressions, MetricLengthsThatOverflowFail) {
+  // The spline's length is finite, its length in the metrics is not.
+  expect_untouched_failure(points({{0, 0}, {1.7e308, 0}}), ids({0, 0, 1, 1}),
+                           points({{1, 0, 1}, {1, 0, 1}, {1, 0, 1}, {1, 0, 1}}), 0.0, 0.0, dense2D<double>());
+}
+
 TEST(SplineOverflowRegressions, IrreducibleMetricPairKeepsTheBounds) {
   // Positive definite metrics whose pair has no common basis: along x they
   // prescribe the sizes 1 and 0.5.
