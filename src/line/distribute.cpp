@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-#include <cellkit/cellkit.h>
-
 #include "metric/metric_algebra.h"
 #include "progression/progression.h"
 
@@ -83,7 +81,7 @@ class iso_field {
 // the size in the segment's direction varies linearly between its values in
 // the two end metrics; a new node's metric comes from the pair of end
 // metrics reduced to a common basis, which is formed once per segment that
-// receives nodes. Two positive definite end metrics that cannot be reduced
+// receives nodes. Two end metrics that cannot be reduced
 // (nearly singular, or so large that the solve loses them) leave the segment
 // to the isotropic law of its directional sizes: positions as for sizes, and
 // each new node takes the metric of the nearer end.
@@ -115,8 +113,12 @@ class aniso_field {
     pair_segment_ = s;
     fallback_ = false;
     if (reduce_metric_pair(pair_, column(s), column(s + 1))) return segment_entry::ok;
-    // Metrics that are not positive definite give the chain no interior node.
-    if (!cellkit::are_valid_metrics(metrics_.sub_matrix(0, s, rows, 2))) return segment_entry::no_nodes;
+    // A metric with a diagonal entry that is not > 0 prescribes no size
+    // along an axis: the chain gets no interior node. Metrics interpolated
+    // towards a nearly singular one can lose definiteness by rounding while
+    // keeping a positive diagonal; those take the fallback.
+    if (!(positive_diagonal(metrics_.col(s)) && positive_diagonal(metrics_.col(s + 1))))
+      return segment_entry::no_nodes;
     double la2, lb2;
     squared_lengths(s, a, b, la2, lb2);
     const double length = distance<D>(a, b);
@@ -145,6 +147,9 @@ class aniso_field {
 
  private:
   static bool usable_size(double h) { return h > 0.0 && h < HUGE_VAL; }
+  static bool positive_diagonal(const double* m) {
+    return m[0] > 0.0 && m[2] > 0.0 && (D == 2 || m[rows - 1] > 0.0);
+  }
   metric column(std::size_t i) const {
     metric m;
     store_to(metrics_.col(i), m);

@@ -150,6 +150,21 @@ TEST(OverflowRegressions, IrreduciblePairKeepsTheBoundsOfMeshLine) {
   ASSERT_EQ(mesh_line(bent, ids({0, 1, 2}), three, true, 1, 4, 0.01, 0.0, out, op, om), 0);
   EXPECT_EQ((out.size() - 1) % 2, 0u);
 
+  // A nearly singular end metric: the metrics interpolated towards it in the
+  // first pass lose definiteness by rounding, and the later passes must
+  // still place nodes on their segments.
+  dense2D<double> turn = points({{1e-300, -2.4362830966711044},
+                                 {-9.3725490196078436, -1.0575985490784383},
+                                 {-9.3725490196078436, -9.1786152659276237}});
+  const dense2D<double> near_singular =
+      points({{0.47075264712730419, -4.822297750462786, 82.658072683586767},
+              {0.60462259340342561, 1.2118917316128961, 82.922213235268046},
+              {9.0471015408166003e-05, -0.0049474612343893033, 0.27055485732478673}});
+  out.clear();
+  ASSERT_EQ(mesh_line(turn, ids({0, 1, 2}), near_singular, true, 1, 1000, 0.0, 0.0, out, op, om), 0);
+  EXPECT_GT(out.size(), 20u);
+  EXPECT_EQ((out.size() - 1) % 2, 0u);
+
   // A zero-length chain that must take nodes fails with everything as at entry.
   dense2D<double> point = points({{1, 1}, {1, 1}});
   out = ids({5});
