@@ -30,6 +30,7 @@ struct size_field {
     return f.size() >= n && cellkit::are_valid_metrics(f.sub_vector(0, n));
   }
   static bool valid_output(const field&) { return true; }
+  static bool finite(const field&) { return true; }
   static field nodes(const field& f, std::size_t n) { return f.sub_vector(1, n - 2); }
 
   static bool uniform(double h, std::size_t F, field& out) {
@@ -72,6 +73,15 @@ struct metric_field {
     return f.cols() >= n && cellkit::are_valid_metrics(f.sub_matrix(0, 0, f.rows(), n)) && f.rows() == rows;
   }
   static bool valid_output(const field& out) { return out.empty() || out.rows() == rows; }
+  // Sizes below about 1e-154 (a spline shorter than that, or such a
+  // min_size) have eigenvalues beyond the largest double: the capped metrics
+  // then hold infinite or NaN entries.
+  static bool finite(const field& f) {
+    for (std::size_t j = 0; j < f.cols(); ++j)
+      for (std::size_t k = 0; k < rows; ++k)
+        if (!std::isfinite(f(k, j))) return false;
+    return true;
+  }
   static field nodes(const field& f, std::size_t n) { return f.sub_matrix(0, 1, rows, n - 2); }
 
   static metric load(const field& f, std::size_t j) {
@@ -192,6 +202,9 @@ int mesh_spline_form(dense2D<double>& coords, const dense1D<unsigned int, 8>& in
                                          Policy::gradation_mode, gradation, sample_field) != 0)
       return status_out_of_memory;
   }
+
+  // A field that cannot be represented cannot be meshed.
+  if (!Policy::finite(sample_field)) return status_out_of_memory;
 
   // Distribution along the sample polyline.
   dense1D<unsigned int, 8> chain;

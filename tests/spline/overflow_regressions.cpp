@@ -79,6 +79,15 @@ TEST(SplineOverflowRegressions, MetricLengthsThatOverflowFail) {
                            points({{1, 0, 1}, {1, 0, 1}, {1, 0, 1}, {1, 0, 1}}), 0.0, 0.0, dense2D<double>());
 }
 
+TEST(SplineOverflowRegressions, MetricsCappedBelowTheRepresentableSizesFail) {
+  // A point-like spline with a tiny min_size: the curvature cap brings the
+  // sizes below 1e-154, whose metric eigenvalues overflow.
+  const dense2D<double> unit =
+      points({{1, 0, 1, 0, 0, 1}, {1, 0, 1, 0, 0, 1}, {1, 0, 1, 0, 0, 1}, {1, 0, 1, 0, 0, 1}});
+  expect_untouched_failure(points({{10, 1.9, 1.9}, {10, 1.9, 1.9}}), ids({0, 0, 1, 1}), unit, 0.0, 1e-300,
+                           dense2D<double>());
+}
+
 TEST(SplineOverflowRegressions, IrreducibleMetricPairKeepsTheBounds) {
   // Positive definite metrics whose pair has no common basis: along x they
   // prescribe the sizes 1 and 0.5.
