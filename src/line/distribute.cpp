@@ -84,7 +84,8 @@ class iso_field {
 // receives nodes. Two end metrics that cannot be reduced
 // (nearly singular, or so large that the solve loses them) leave the segment
 // to the isotropic law of its directional sizes: positions as for sizes, and
-// each new node takes the metric of the nearer end.
+// each new node takes the metric of the nearer end, scaled to the linear
+// size at its position along the segment.
 template <int D>
 class aniso_field {
  public:
@@ -137,7 +138,20 @@ class aniso_field {
   }
   void set(std::size_t k, std::size_t s, double t) {
     if (fallback_) {
-      std::memcpy(out_.col(k), metrics_.col(t < 0.5 ? s : s + 1), rows * sizeof(double));
+      // The nearer end's metric, scaled so that its size along the segment
+      // is the linear one the node was placed with: the next pass then
+      // measures the same sizes (the factor lies in (0, 4]).
+      const bool first = t < 0.5;
+      const double* end = metrics_.col(first ? s : s + 1);
+      const double ratio = (first ? size_a_ : size_b_) / (size_a_ + t * (size_b_ - size_a_));
+      const double factor = ratio * ratio;
+      double* m = out_.col(k);
+      bool finite = true;
+      for (std::size_t r = 0; r < rows; ++r) {
+        m[r] = end[r] * factor;
+        finite = finite && std::isfinite(m[r]);
+      }
+      if (!finite) std::memcpy(m, end, rows * sizeof(double));
       return;
     }
     metric m;
