@@ -114,11 +114,12 @@ class aniso_field {
     pair_segment_ = s;
     fallback_ = false;
     if (reduce_metric_pair(pair_, column(s), column(s + 1))) return segment_entry::ok;
-    // A metric with a diagonal entry that is not > 0 prescribes no size
-    // along an axis: the chain gets no interior node. Metrics interpolated
-    // towards a nearly singular one can lose definiteness by rounding while
-    // keeping a positive diagonal; those take the fallback.
-    if (!(positive_diagonal(metrics_.col(s)) && positive_diagonal(metrics_.col(s + 1))))
+    // A metric with a negative or NaN diagonal entry is no metric at all:
+    // the chain gets no interior node. The metrics this library computes
+    // keep their diagonals >= 0 (a sum of lambda q^2 terms) even where
+    // rounding costs them definiteness or an entry underflows to 0; those
+    // take the fallback.
+    if (!(signed_diagonal(metrics_.col(s)) && signed_diagonal(metrics_.col(s + 1))))
       return segment_entry::no_nodes;
     double la2, lb2;
     squared_lengths(s, a, b, la2, lb2);
@@ -161,8 +162,8 @@ class aniso_field {
 
  private:
   static bool usable_size(double h) { return h > 0.0 && h < HUGE_VAL; }
-  static bool positive_diagonal(const double* m) {
-    return m[0] > 0.0 && m[2] > 0.0 && (D == 2 || m[rows - 1] > 0.0);
+  static bool signed_diagonal(const double* m) {
+    return m[0] >= 0.0 && m[2] >= 0.0 && (D == 2 || m[rows - 1] >= 0.0);
   }
   metric column(std::size_t i) const {
     metric m;

@@ -52,14 +52,17 @@ bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned 
 // count uses its lengths in the metrics of its two ends; each new node gets
 // the metric interpolated between the segment's end metrics (sizes linear
 // along their common directions), appended as a column of new_metrics.
-// When a new node falls on a segment whose two metrics (with positive
-// diagonals) cannot be reduced to a common basis, that segment follows the isotropic
+// When a new node falls on a segment whose two metrics (diagonals >= 0)
+// cannot be reduced to a common basis, that segment follows the isotropic
 // law of its directional sizes |d| / sqrt(d^T M d) at the two ends, and each
 // of its new nodes takes the metric of the nearer end (the first for
-// t < 0.5) scaled so that its size along the segment is the linear one; when those sizes are not finite and >
-// 0 the result is false with empty outputs. When either metric of such a segment has a diagonal entry that is
-// not > 0, every output ends empty and the result is true: the chain receives no interior node. Otherwise
-// false as for distribute_nodes_iso. As above with a caller-held working vector for the cumulative count, so
+// t < 0.5) scaled so that its size along the segment is the linear one;
+// when those sizes are not finite and > 0 the result is false with empty
+// outputs. When either metric of such a segment has a negative or NaN
+// diagonal entry, every output ends empty and the result is true: the
+// chain receives no interior node. Otherwise false as for
+// distribute_nodes_iso.
+// As above with a caller-held working vector for the cumulative count, so
 // that repeated calls reuse its storage. known_counts, when not null, holds
 // the element count of each segment of the chain as segment_counts_iso
 // measures it (N - 1 values), which saves measuring the same segments again.

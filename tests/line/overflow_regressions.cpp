@@ -184,6 +184,20 @@ TEST(OverflowRegressions, IrreduciblePairKeepsTheBoundsOfMeshLine) {
   EXPECT_LT(out.size(), 20000u);
   EXPECT_EQ((out.size() - 1) % 2, 0u);
 
+  // A metric with eigenvalues near 1e308 and 1e-300 under the curvature cap:
+  // scaled fallback metrics whose smallest entries underflow to 0 still
+  // take nodes in the later passes.
+  dense2D<double> hook = points({{1e-300, -2.3737830948666243},
+                                 {-0.74494105877488792, 0.8174019607843146},
+                                 {-0.74509803671432628, 0.8174019607843146}});
+  const dense2D<double> extreme = points({{1.1467712297202106, -0.080764174697939173, 0.25922527771666137},
+                                          {1.7976931348623157e+308, 4, 1e-300},
+                                          {1.6327761470854072, 8.613863706224756e-06, 1.6327984880156226}});
+  out.clear();
+  ASSERT_EQ(mesh_line(hook, ids({0, 1, 2}), extreme, true, 1, 159, -0.19417882352941176, 0.0, out, op, om),
+            0);
+  EXPECT_EQ(out.size(), 161u);
+
   // A zero-length chain that must take nodes fails with everything as at entry.
   dense2D<double> point = points({{1, 1}, {1, 1}});
   out = ids({5});
