@@ -45,6 +45,15 @@ class segment_cursor {
   std::size_t j_ = 1;
 };
 
+// p kept between the segment's end parameters a and b: a + t (b - a) can
+// round past b at t = 1. A NaN p stays as it is.
+inline double within(double p, double a, double b) {
+  const double lo = a < b ? a : b, hi = a < b ? b : a;
+  if (p > hi) return hi;
+  if (p < lo) return lo;
+  return p;
+}
+
 template <int D>
 double distance(const double* a, const double* b) {
   double sum = 0.0;
@@ -265,7 +274,8 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
     field.set(at, s, t);
     double* point = new_coords.col(at);
     for (int r = 0; r < D; ++r) point[r] = a[r] + t * (b[r] - a[r]);
-    if (with_params) new_params[at] = params[s] + t * (params[s + 1] - params[s]);
+    if (with_params)
+      new_params[at] = within(params[s] + t * (params[s + 1] - params[s]), params[s], params[s + 1]);
   }
   return true;
 }

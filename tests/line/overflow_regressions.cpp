@@ -49,6 +49,19 @@ TEST(OverflowRegressions, InfiniteElementCountFailsTheEngine) {
   EXPECT_TRUE(nc.empty());
 }
 
+// A node that falls exactly on an interior chain node takes that node's
+// parameter, not one rounded past it (2.18... + 1 * (7.03... - 2.18...)
+// exceeds 7.03... by one unit in the last place).
+TEST(OverflowRegressions, ParameterAtASegmentEndStaysWithinTheChain) {
+  dense2D<double> nc;
+  Values ns, np;
+  const Values params = values({2.1882352941176495, 7.033858575930787, 7.033858575930787});
+  ASSERT_TRUE(distribute_nodes_iso<2>(points({{0, 0}, {1, 0}, {2, 0}}), ids({0, 1, 2}), params,
+                                      values({1, 1, 1}), 0.0, false, 2, 2, nc, ns, np));
+  ASSERT_EQ(np.size(), 1u);
+  EXPECT_EQ(np[0], params[1]);
+}
+
 TEST(OverflowRegressions, InfiniteElementCountLeavesEntryPointsUntouched) {
   const double tiny = 5e-324;
   for (const auto& coords0 : {points({{0, 0}, {10, 0}}), points({{-1e308, 0}, {1e308, 0}})}) {
