@@ -143,7 +143,8 @@ inline double count_bound(const dense2D<double>& coords, const dense1D<unsigned 
 
 // The nodes meshed segment by segment (mesh_straight) before the first
 // segment whose own count is past fail_from (where the call fails): the
-// work a request costs even when it ends with -199.
+// work a request costs even when it ends with -199 (a work in the skip range
+// when the segments together pass fail_from).
 inline double segment_work(const dense2D<double>& coords, const dense1D<unsigned int, 8>& ids,
                            const std::vector<double>& lower) {
   double total = 0;
@@ -155,6 +156,10 @@ inline double segment_work(const dense2D<double>& coords, const dense1D<unsigned
     const double piece = zarn::linegen::ideal_segment_count(l, a, b) + 1;
     if (!(piece < fail_from)) return total;
     total += piece;
+    // The new nodes of all segments accumulate in coords: a call whose
+    // segments together pass fail_from fails only when that growth reaches
+    // the allocation limit, after meshing segments of up to that size.
+    if (total >= fail_from) return skip_from * 2;
   }
   return total;
 }
