@@ -16,8 +16,9 @@
 // mesh from the exact curve, and the timed runs of each (0: a warm-up beyond
 // 20 s was the only run). Gmsh's model building is timed apart.
 //
-// Usage: linegen_peer [--runs R] [--jobs abcd] [--only TEXT]
-// (--only: just the jobs whose name contains TEXT, e.g. "OCC").
+// Usage: linegen_peer [--runs R] [--jobs abcd] [--only TEXT] [--skip TEXT]
+// (--only: just the jobs whose name contains TEXT, e.g. "OCC"; --skip: all
+// but those, e.g. "geo", whose Gmsh runs take minutes).
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -205,7 +206,7 @@ std::string fmt(const char* format, double v) {
 
 int main(int argc, char** argv) {
   int runs = 5;
-  std::string which = "abcd", only;
+  std::string which = "abcd", only, skip;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) {
       runs = std::max(1, std::atoi(argv[++i]));
@@ -213,8 +214,10 @@ int main(int argc, char** argv) {
       which = argv[++i];
     } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
       only = argv[++i];
+    } else if (!std::strcmp(argv[i], "--skip") && i + 1 < argc) {
+      skip = argv[++i];
     } else {
-      std::fprintf(stderr, "usage: %s [--runs R] [--jobs abcd] [--only TEXT]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--runs R] [--jobs abcd] [--only TEXT] [--skip TEXT]\n", argv[0]);
       return 2;
     }
   }
@@ -231,10 +234,13 @@ int main(int argc, char** argv) {
       for (int per : {20, 200})
         for (GmshKernel k : {GmshKernel::geo, GmshKernel::occ}) jobs.push_back(closed_spline(p, per, k));
 
-  if (!only.empty())
-    jobs.erase(std::remove_if(jobs.begin(), jobs.end(),
-                              [&](const Job& job) { return job.name.find(only) == std::string::npos; }),
-               jobs.end());
+  jobs.erase(std::remove_if(jobs.begin(), jobs.end(),
+                            [&](const Job& job) {
+                              const bool named = only.empty() || job.name.find(only) != std::string::npos;
+                              const bool skipped = !skip.empty() && job.name.find(skip) != std::string::npos;
+                              return !named || skipped;
+                            }),
+             jobs.end());
 
   auto linegen = peer::make_linegen_runner();
   auto gmsh = peer::make_gmsh_runner();
