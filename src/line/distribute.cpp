@@ -90,11 +90,11 @@ class iso_field {
 // the size in the segment's direction varies linearly between its values in
 // the two end metrics; a new node's metric comes from the pair of end
 // metrics reduced to a common basis, which is formed once per segment that
-// receives nodes. Two end metrics that cannot be reduced
-// (nearly singular, or so large that the solve loses them) leave the segment
-// to the isotropic law of its directional sizes: positions as for sizes, and
-// each new node takes the metric of the nearer end, scaled to the linear
-// size at its position along the segment.
+// receives nodes. Two end metrics that cannot be reduced (nearly singular,
+// or so large that the solve loses them) leave the segment to the isotropic
+// law of its directional sizes: positions as for sizes, and each new node
+// takes the metric of the nearer end, scaled to the linear size at its
+// position along the segment.
 template <int D>
 class aniso_field {
  public:
