@@ -105,6 +105,11 @@ class aniso_field {
   void clear() { out_.clear(); }
   bool resize(std::size_t n) { return out_.reserve(rows, n) && out_.resize(rows, n); }
   double segment_count(std::size_t i, const double* a, const double* b) const {
+    // Coordinate differences that overflow: an infinite segment, as its
+    // Euclidean length is for sizes (a quadratic form would turn 0 * inf
+    // into NaN and count the segment as 0).
+    for (int r = 0; r < D; ++r)
+      if (std::isinf(b[r] - a[r])) return HUGE_VAL;
     double la2, lb2;
     squared_lengths(i, a, b, la2, lb2);
     if (la2 > 0.0 && lb2 > 0.0) {

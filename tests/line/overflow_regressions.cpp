@@ -105,6 +105,12 @@ TEST(OverflowRegressions, MetricLengthThatOverflowsFails) {
   EXPECT_TRUE(same_matrix(coords, coords0));
   EXPECT_TRUE(same_vector(out, ids({1})));
   EXPECT_TRUE(op.empty() && om.empty());
+  // Differences that overflow: with a zero off-diagonal the quadratic form
+  // was NaN, the segment counted 0 and nmin placed NaN nodes.
+  dense2D<double> far = points({{1.7976931348623157e308, 1.7976931348623157e308}, {-1e308, -9.5}});
+  const dense2D<double> iso = points({{3.5, 0, 3.5}, {3.5, 0, 3.5}});
+  EXPECT_EQ(mesh_line(far, ids({0, 1}), values({0, 1}), iso, true, 3, 218, 4.0, 0.0, out, op, om), -199);
+  EXPECT_EQ(far.cols(), 2u);
 }
 
 // The segment whose pair cannot be reduced follows its directional sizes as
