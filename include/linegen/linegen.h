@@ -3,7 +3,9 @@
 // Every function below returns a status code (except `version`): 0 on success
 // (`mesh_reorient`: its count of reversals), -k when the k-th argument of the
 // overload is invalid (k counted from 1, outputs included), and -199 when a
-// container could not be enlarged. Arguments are checked in signature order and
+// container could not be enlarged, which includes a request whose element
+// count cannot be represented (infinite, or more nodes than 32-bit
+// identifiers number, as with sizes of 1e-300). Arguments are checked in signature order and
 // the first failed check decides; a failed call leaves the caller's containers
 // as they were unless its documentation says otherwise.
 //
