@@ -7,6 +7,9 @@
 #include <linegen/linegen.h>
 
 #include "geometry/id_bound.h"
+#include "line/append.h"
+#include "line/distribute.h"
+#include "progression/progression.h"
 
 namespace zarn {
 namespace linegen {
@@ -50,6 +53,52 @@ int mesh_segments(dense2D<double>& coords, const dense1D<unsigned int, 8>& indic
   return code;
 }
 
+// One straight segment from node i0 to node i1 under the sizes h0 and h1,
+// placed straight into the outputs: coords gains the new nodes, out_indices
+// gains i0 and the new nodes (not i1). The count and the positions are those
+// of the full mesh_line on the two-node chain without geometric control,
+// whose single distribution pass this repeats operation for operation, but
+// without its working copies: one write per coordinate and per identifier.
+template <int D>
+int straight_segment(dense2D<double>& coords, unsigned int i0, unsigned int i1, double h0, double h1,
+                     bool force_even, dense1D<unsigned int, 8>& out_indices) {
+  double a[D], b[D];
+  for (int r = 0; r < D; ++r) {
+    a[r] = coords(r, i0);
+    b[r] = coords(r, i1);
+  }
+  double length_sq = 0.0;
+  for (int r = 0; r < D; ++r) length_sq += (b[r] - a[r]) * (b[r] - a[r]);
+  const double total = ideal_segment_count(std::sqrt(length_sq), h0, h1);
+  // An infinite count (sizes far below the length, or a length that
+  // overflows) has no step to place nodes at: it cannot be represented.
+  if (std::isinf(total)) return status_out_of_memory;
+  const std::uint64_t n = bounded_element_count(total, force_even, 1u, no_count);
+  const bool places = !(total < 0.0 || std::isnan(total) || n == 1);
+  const std::uint64_t added = places ? n - 1 : 0;
+  const std::size_t c0 = coords.cols();
+  if (!fits_node_count(c0, added)) return status_out_of_memory;
+  const std::size_t k = static_cast<std::size_t>(added);
+  if (!reserve_columns_behind(coords, D, k) || !reserve_behind(out_indices, k + 1))
+    return status_out_of_memory;
+  const std::size_t at = out_indices.size();
+  // Nothing below can fail: the room is reserved.
+  coords.resize(D, c0 + k);
+  out_indices.resize(at + k + 1);
+  unsigned int* ids = out_indices.data() + at;
+  ids[0] = i0;
+  fill_consecutive(ids + 1, k, static_cast<unsigned int>(c0));
+  const double step = total / static_cast<double>(n);
+  for (std::size_t q = 1; q <= k; ++q) {
+    const double x = static_cast<double>(q) * step;
+    const double f = total > 0.0 ? x / total : 0.0;
+    const double t = progression_fraction(f, h0, h1);
+    double* p = coords.col(c0 + q - 1);
+    for (int r = 0; r < D; ++r) p[r] = a[r] + t * (b[r] - a[r]);
+  }
+  return status_ok;
+}
+
 }  // namespace
 
 int mesh_straight(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
@@ -58,8 +107,21 @@ int mesh_straight(dense2D<double>& coords, const dense1D<unsigned int, 8>& indic
   if (n == 0) return status_ok;
   if (n == 1 || !cellkit::check_IDs(indices, id_bound(coords.cols()))) return -2;
   if (sizes.size() < n || !cellkit::are_valid_metrics(sizes.sub_vector(0, n))) return -3;
-  return mesh_segments<dense1D<double, 8>>(
-      coords, indices, [&](std::size_t i) { return sizes.sub_vector(i, 2); }, force_even, out_indices);
+  const std::size_t rows = coords.rows();
+  if (rows != 2 && rows != 3) return -1;
+  const std::size_t kept_indices = out_indices.size(), kept_columns = coords.cols();
+  int code = status_ok;
+  for (std::size_t i = 0; i + 1 < n && code == status_ok; ++i)
+    code = rows == 2 ? straight_segment<2>(coords, indices[i], indices[i + 1], sizes[i], sizes[i + 1],
+                                           force_even, out_indices)
+                     : straight_segment<3>(coords, indices[i], indices[i + 1], sizes[i], sizes[i + 1],
+                                           force_even, out_indices);
+  if (code == status_ok && !out_indices.push_back(indices[n - 1])) code = status_out_of_memory;
+  if (code != status_ok) {
+    if (coords.cols() > kept_columns) coords.resize(coords.rows(), kept_columns);
+    out_indices.resize(kept_indices);
+  }
+  return code;
 }
 
 int mesh_straight(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices, unsigned int n_elements,
