@@ -151,7 +151,10 @@ void mesh(FuzzedDataProvider& in) {
                       : metric_matrix(in, rows, 1);
 
   // Skip valid requests that sample or mesh millions of points.
-  if (coords.rows() == std::size_t(D) && ids.size() >= 4 && valid_new_ids(ids, 0, coords.cols())) {
+  // The library picks its form by the row count of coords, not by the
+  // harness's dimension, so the estimate does too.
+  const std::size_t dim = coords.rows();
+  if ((dim == 2 || dim == 3) && ids.size() >= 4 && valid_new_ids(ids, 0, coords.cols())) {
     double smallest = INFINITY;
     for (std::size_t k = 0; k < ids.size(); ++k) {
       if (metrics_form && k < metrics.cols()) smallest = std::fmin(smallest, smallest_size(metrics, k));
@@ -159,7 +162,10 @@ void mesh(FuzzedDataProvider& in) {
     }
     if (default_size > 0 && gradation > 0) smallest = std::fmin(smallest, default_size);
     double samples, elements;
-    spline_work<D>(coords, ids, chordal, min_size, smallest, samples, elements);
+    if (dim == 2)
+      spline_work<2>(coords, ids, chordal, min_size, smallest, samples, elements);
+    else
+      spline_work<3>(coords, ids, chordal, min_size, smallest, samples, elements);
     if (skip_count(samples) || skip_count(nmin)) return;
     if (nmin >= 1 && nmin <= nmax && skip_count(std::fmin(elements, double(nmax) + 1))) return;
   }
