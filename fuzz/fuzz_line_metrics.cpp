@@ -122,12 +122,8 @@ void straight(FuzzedDataProvider& in, dense2D<double>& coords, const dense1D<uns
   require(prefix_kept(before, coords) && coords.rows() == before.rows(),
           "mesh_straight (metrics): existing nodes changed");
   check_chain(old, out, ids, before.cols(), coords.cols(), "mesh_straight (metrics): output chain");
-  std::size_t k = old.size();
-  for (std::size_t i = 0; i < ids.size(); ++i) {
-    while (k < out.size() && out[k] != ids[i]) ++k;
-    require(k < out.size(), "mesh_straight (metrics): an input node is missing from the chain");
-    ++k;
-  }
+  require(keeps_every_node(out, old.size(), ids),
+          "mesh_straight (metrics): an input node is missing from the chain");
 }
 
 }  // namespace

@@ -187,12 +187,7 @@ void straights(FuzzedDataProvider& in, dense2D<double>& coords, const dense1D<un
       for (std::size_t i = 0; i < coords.rows(); ++i)
         require(std::isfinite(coords(i, j)), "mesh_straight: a new node is not finite");
   // Every node of the input chain stays, in order.
-  std::size_t k = old.size();
-  for (std::size_t i = 0; i < chain.size(); ++i) {
-    while (k < out.size() && out[k] != chain[i]) ++k;
-    require(k < out.size(), "mesh_straight: an input node is missing from the chain");
-    ++k;
-  }
+  require(keeps_every_node(out, old.size(), chain), "mesh_straight: an input node is missing from the chain");
 }
 
 }  // namespace

@@ -191,4 +191,17 @@ inline std::size_t check_chain(const dense1D<unsigned int, 8>& before, const den
   return m;
 }
 
+// Every node of `chain` appears, in order, in the part of `out` appended
+// after its first `from` entries.
+inline bool keeps_every_node(const dense1D<unsigned int, 8>& out, std::size_t from,
+                             const dense1D<unsigned int, 8>& chain) {
+  std::size_t k = from;
+  for (std::size_t i = 0; i < chain.size(); ++i) {
+    while (k < out.size() && out[k] != chain[i]) ++k;
+    if (k == out.size()) return false;
+    ++k;
+  }
+  return true;
+}
+
 }  // namespace fuzzing
