@@ -3,7 +3,8 @@
 # runs dump_calls (this tree's source) against each and compares the hashes.
 #   bash bench/compare/compare.sh OLD_REV [NEW_REV]
 # Prints "identical: N overloads" (exit 0) or the overloads that differ (exit 1).
-# DUMP_ARGS passes options to dump_calls (e.g. DUMP_ARGS="--seeds 50").
+# DUMP_ARGS passes options to dump_calls (e.g. DUMP_ARGS=--verbose lists the
+# differing cases).
 # KEEP=1 keeps the temporary folder.
 set -euo pipefail
 old=${1:?usage: compare.sh OLD_REV [NEW_REV]}
@@ -41,7 +42,9 @@ fi
 if diff "$tmp/old.txt" "$tmp/new.txt" >"$tmp/diff.txt"; then
   echo "identical: $(wc -l <"$tmp/new.txt") overloads"
 else
-  echo "differ (old < > new):"
-  grep '^[<>]' "$tmp/diff.txt"
+  # The differing lines of the new side without their hashes: overload names,
+  # or with DUMP_ARGS=--verbose also each differing case and its new status.
+  echo "differ: $(grep -c '^>' "$tmp/diff.txt") of $(wc -l <"$tmp/new.txt") lines"
+  grep '^>' "$tmp/diff.txt" | awk '{$1 = ""; $NF = ""; print}'
   exit 1
 fi

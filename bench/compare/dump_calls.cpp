@@ -4,7 +4,7 @@
 //
 //   dump_calls [--seeds N] [--verbose]
 //
-// Each overload gets N cases (default 200); case s of overload k draws from a
+// Each overload gets N cases (default 1000); case s of overload k draws from a
 // std::mt19937_64 seeded with 1000003 * k + s, through draws of our own (the
 // standard distributions are not portable). Most arguments are valid, of
 // varied size and scale; some are invalid, and outputs are sometimes
@@ -743,7 +743,7 @@ const Overload overloads[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
-  unsigned seeds = 200;
+  unsigned seeds = 1000;
   bool verbose = false;
   for (int a = 1; a < argc; ++a) {
     if (std::strcmp(argv[a], "--verbose") == 0) {
