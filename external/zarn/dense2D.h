@@ -172,8 +172,10 @@ class dense2D {
     if (cap_cols != 0 && new_ld > static_cast<std::size_t>(-1) / cap_cols) return false;
     Ptr<T> fresh(storage_block<T>::create(new_ld * cap_cols));
     if (!fresh) return false;
+    // A resize that adds rows and drops columns asks for fewer columns than
+    // are held: only those that fit are kept.
     if (!empty())
-      for (std::size_t j = 0; j < cols_; ++j)
+      for (std::size_t j = 0; j < std::min(cols_, cap_cols); ++j)
         std::memcpy(fresh.data() + j * new_ld, col(j), rows_ * sizeof(T));
     storage_ = std::move(fresh);
     offset_ = 0;

@@ -107,6 +107,10 @@ TEST(Dense2D, ResizeKeepsPositionsWhenRowsGrow) {
   ASSERT_TRUE(m.resize(2, 2, 0.5));
   EXPECT_EQ(m(0, 1), 3);
   EXPECT_EQ(m(1, 1), 0.5);
+  // More rows than the leading dimension and fewer columns: a new block
+  // sized for the new columns, never overrun by the dropped ones.
+  ASSERT_TRUE(m.resize(4, 1, 7.0));
+  EXPECT_TRUE(testing_support::same_matrix(m, testing_support::points({{1, 0.5, 7, 7}})));
 }
 
 TEST(Dense2D, ColumnGrowthKeepsContentsAndReserveHolds) {
