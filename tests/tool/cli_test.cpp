@@ -62,7 +62,7 @@ void expect_outputs_match(std::string const& job_path, std::string const& dir) {
   ASSERT_TRUE(file.text);
   const auto parsed = linegen_tool::parse_job(*file.text);
   ASSERT_TRUE(parsed.job) << parsed.fault->place << ": " << parsed.fault->message;
-  const auto run = linegen_tool::run_job(*parsed.job, false);
+  const auto run = linegen_tool::run_job(*parsed.job, linegen_tool::RunOptions());
   ASSERT_TRUE(run.mesh) << run.fault->message;
   const Mesh& m = *run.mesh;
 
@@ -78,11 +78,9 @@ void expect_outputs_match(std::string const& job_path, std::string const& dir) {
   ASSERT_EQ(vtk.points.size(), m.node_count());
   for (std::size_t i = 0; i < m.node_count(); ++i)
     for (int a = 0; a < 3; ++a) ASSERT_EQ(vtk.points[i][a], m.coord(i, a)) << "node " << i;
-  ASSERT_EQ(vtk.lines.size(), m.curves.size());
-  for (std::size_t k = 0; k < m.curves.size(); ++k)
-    EXPECT_EQ(vtk.lines[k], m.curves[k].chain) << "curve " << k;
+  ASSERT_EQ(vtk.cells.size(), m.element_count());
   EXPECT_EQ(vtk.point_data.at("size"), m.sizes);
-  EXPECT_EQ(vtk.cell_data.at("curve_id").size(), m.curves.size());
+  EXPECT_EQ(vtk.cell_data.at("curve_id").size(), m.element_count());
 
   const auto msh = tool_test::read_msh(slurp(dir + "/out.msh"));
   ASSERT_EQ(msh.error, "");
@@ -122,7 +120,7 @@ TEST_F(Tool, StandardInputAndOutput) {
   ASSERT_EQ(r.code, 0) << r.err;
   const auto vtk = tool_test::read_vtk(r.out);
   EXPECT_EQ(vtk.error, "");
-  EXPECT_EQ(vtk.lines.size(), 1u);
+  EXPECT_EQ(vtk.cell_data.at("curve_id").back(), 0.0);
 
   r = run_tool("mesh '" + job + "' -o - --format=msh --table", dir);
   ASSERT_EQ(r.code, 0) << r.err;
@@ -144,7 +142,7 @@ TEST_F(Tool, DemoWritesThePictureAndPrintsTheTable) {
 
   const auto vtk = tool_test::read_vtk(slurp(path("pictures/demo.vtk")));
   EXPECT_EQ(vtk.error, "");
-  EXPECT_EQ(vtk.lines.size(), 6u);
+  EXPECT_EQ(vtk.cell_data.at("curve_id").back(), 5.0) << "six curves";
   const std::string svg = slurp(path("pictures/demo.svg"));
   EXPECT_NE(svg.find("projected on the x-y plane"), std::string::npos);
   EXPECT_NE(svg.find("</svg>"), std::string::npos);
@@ -281,7 +279,7 @@ TEST_F(Tool, GmshReadsTheMesh) {
   ASSERT_EQ(vtk.error, "");
   text = gmsh_check(vtk_path);
   EXPECT_EQ(count_in(text, "Reading ", " points"), static_cast<long>(vtk.points.size())) << text;
-  EXPECT_EQ(count_in(text, "Reading ", " lines"), static_cast<long>(vtk.lines.size())) << text;
+  EXPECT_EQ(count_in(text, "Reading ", " cells"), static_cast<long>(vtk.cells.size())) << text;
   EXPECT_EQ(count_in(text, "coherence (", " elements"), static_cast<long>(msh.elements.size())) << text;
 }
 

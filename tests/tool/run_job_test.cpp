@@ -18,7 +18,7 @@ Mesh mesh_of(std::string const& text, bool measure = false) {
   const auto parsed = parse_job(text);
   EXPECT_FALSE(parsed.fault) << parsed.fault->place << ": " << parsed.fault->message;
   if (!parsed.job) return {};
-  const auto run = run_job(*parsed.job, measure);
+  const auto run = run_job(*parsed.job, linegen_tool::RunOptions(measure));
   EXPECT_FALSE(run.fault) << run.fault->place << ": " << run.fault->message;
   return run.mesh ? *run.mesh : Mesh{};
 }
@@ -27,7 +27,7 @@ std::string fault_of(std::string const& text) {
   const auto parsed = parse_job(text);
   EXPECT_FALSE(parsed.fault) << parsed.fault->message;
   if (!parsed.job) return "";
-  const auto run = run_job(*parsed.job, false);
+  const auto run = run_job(*parsed.job, linegen_tool::RunOptions());
   EXPECT_FALSE(run.mesh);
   EXPECT_EQ(run.cause, linegen_tool::FaultCause::bad_input);
   return run.fault ? run.fault->place + ": " + run.fault->message : "";
