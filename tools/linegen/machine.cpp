@@ -71,6 +71,14 @@ std::string memory_text(double bytes) {
 }
 
 bool limit_address_space(double budget, unsigned int threads) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  return false;  // the sanitizers map shadow memory as they go
+#endif
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+  return false;
+#endif
+#endif
   const auto mapped = proc_kib("/proc/self/status", "VmSize");
   if (!mapped) return false;
   // Each thread maps a stack and may map a malloc arena of its own.
