@@ -2,9 +2,7 @@
 // mesh in memory, and every class of bad input.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <chrono>
-
 #include <filesystem>
 #include <sstream>
 #include <string>

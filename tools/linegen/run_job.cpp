@@ -6,7 +6,9 @@
 #include <condition_variable>
 #include <limits>
 #include <mutex>
+#include <new>
 #include <thread>
+#include <unordered_map>
 
 #include "assemble.h"
 #include "estimate.h"
@@ -26,11 +28,11 @@ LocalCurve mesh_alone(Job const& job, CurveJob const& c, bool measure) {
   const int dim = job.dimension;
   LocalCurve local;
   CurveJob mine = c;
+  std::unordered_map<unsigned int, unsigned int> numbers;  // job node -> local column
   auto local_of = [&](unsigned int node) {
-    auto at = std::find(local.inputs.begin(), local.inputs.end(), node);
-    if (at != local.inputs.end()) return static_cast<unsigned int>(at - local.inputs.begin());
-    local.inputs.push_back(node);
-    return static_cast<unsigned int>(local.inputs.size() - 1);
+    const auto [at, added] = numbers.emplace(node, static_cast<unsigned int>(local.inputs.size()));
+    if (added) local.inputs.push_back(node);
+    return at->second;
   };
   for (auto& n : mine.chain) n = local_of(n);
   if (mine.start_node) mine.start_node = local_of(*mine.start_node);
@@ -60,7 +62,12 @@ std::vector<LocalCurve> mesh_all(Job const& job, RunOptions const& options) {
   auto one = [&] {
     const std::size_t k = next++;
     if (k >= total || failed) return false;
-    curves[k] = mesh_alone(job, job.curves[k], options.measure);
+    try {
+      curves[k] = mesh_alone(job, job.curves[k], options.measure);
+    } catch (std::bad_alloc const&) {  // the tool's own copies, under the memory budget
+      curves[k].fault = CurveFault{{job.curves[k].place, "out of memory while meshing the curve"},
+                                   FaultCause::out_of_memory};
+    }
     if (curves[k].fault) failed = true;
     elements += curves[k].out.chain.size() > 0 ? curves[k].out.chain.size() - 1 : 0;
     ++done;
