@@ -39,7 +39,8 @@ def check(exe, job, out):
     if shutil.which("gmsh"):
         for name in ("msh", "bin.msh"):
             log = subprocess.run(["gmsh", "-check", str(files[name])], stdout=subprocess.PIPE,
-                                 stderr=subprocess.STDOUT, text=True, stdin=subprocess.DEVNULL).stdout
+                                 stderr=subprocess.STDOUT, text=True, stdin=subprocess.DEVNULL,
+                                 cwd=out).stdout
             assert "already exists" not in log and "Error" not in log, log
 
 

@@ -44,7 +44,7 @@ char const* const help =
     "      (Gmsh 4.1). JOB.json may be - for standard input; OUT may be - for\n"
     "      standard output, with --format.\n"
     "      --format F         svg, vtk, msh or msh-binary, whatever OUT's name\n"
-    "      --binary           Gmsh 4.1 binary (smaller and faster for big meshes)\n"
+    "      --binary           Gmsh 4.1 binary (quicker to write and read)\n"
     "      --table            print the summary table\n"
     "      --jobs N           mesh curves on N threads (default: the cores);\n"
     "                         the output is the same for any N\n"
@@ -55,8 +55,9 @@ char const* const help =
     "  linegen --help      this text\n"
     "  linegen --version   the library's version\n"
     "\n"
-    "Exit status: 0 done, 1 an output could not be written or memory ran out,\n"
-    "2 bad arguments or a bad job (one line on standard error says where).\n";
+    "Exit status: 0 done; 1 an output could not be written, the job is larger\n"
+    "than the memory budget or memory ran out; 2 bad arguments or a bad job\n"
+    "(one line on standard error says where).\n";
 
 std::string fault_line(std::string const& source, Fault const& fault) {
   std::string line = "linegen: " + source + ": ";
