@@ -204,14 +204,14 @@ TEST(BoundMetricGradations, MetricsOnRandomChains) {
     before.copy(m);
     ASSERT_EQ(bound_metric_gradations(x, chain_edges(n), edge, {}, true, 0, g, m), 0);
     for (std::size_t j = 0; j < n; ++j) {
-      const metric<3> mb = zarn::linegen::metric3_from(before.col(j)),
-                      mn = zarn::linegen::metric3_from(m.col(j));
+      const metric<3> mb = zarn::densekit::load_metric<3>(before.col(j)),
+                      mn = zarn::densekit::load_metric<3>(m.col(j));
       for (const auto& u : dirs) EXPECT_GE(metric_form(mn, u.data()), metric_form(mb, u.data()) * (1 - 1e-9));
       if (j + 1 == n) continue;
       const double growth = g * std::sqrt(dist(x, j, j + 1) * dist(x, j, j + 1) + 0.01);
       for (auto [a, b] : {std::make_pair(j, j + 1), std::make_pair(j + 1, j)}) {
-        const metric<3> ma = zarn::linegen::metric3_from(m.col(a)),
-                        mo = zarn::linegen::metric3_from(m.col(b));
+        const metric<3> ma = zarn::densekit::load_metric<3>(m.col(a)),
+                        mo = zarn::densekit::load_metric<3>(m.col(b));
         double lambda[3], v[9];
         ASSERT_TRUE(zarn::linegen::eigen_sym(ma, lambda, v));
         for (int k = 0; k < 3; ++k)

@@ -1,37 +1,30 @@
 // Metric operations of the element-utility layer: bounding of metric sizes,
 // metric intersection and the gradation bound of a size or metric field along
-// edges. The dense kernels (eigen-decompositions, generalised eigenproblem,
-// composition) are the library's shared metric algebra.
+// edges, on the dense kernels below (eigen-decompositions, generalised
+// eigenproblem, composition).
 #include <cellkit/cellkit.h>
+#include <densekit/densekit.h>
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <limits>
 
-#include "metric/metric_algebra.h"
-
 namespace zarn {
 namespace cellkit {
 
 namespace {
 
-using linegen::compose_metric;
-using linegen::eigen_sym;
-using linegen::gen_eigen_sym;
-
-template <int N>
-using metric = symmetric_fixed<double, N>;
+using densekit::compose_metric;
+using densekit::dual_rows;
+using densekit::eigen_sym;
+using densekit::gen_eigen_sym;
+using densekit::load_metric;
+using densekit::metric;
+using densekit::store_metric;
 
 template <int N>
 constexpr std::size_t packed = metric<N>::packed;
-
-template <int N>
-metric<N> load(const double* column) {
-  metric<N> m;
-  for (std::size_t k = 0; k < packed<N>; ++k) m[k] = column[k];
-  return m;
-}
 
 template <int N>
 bool is_zero(const metric<N>& m) {
@@ -96,7 +89,7 @@ bool minimum_one(const metric<N>& a, const metric<N>& b, metric<N>& out, double*
   metric<N> sum;
   for (std::size_t k = 0; k < packed<N>; ++k) sum[k] = a[k] + b[k];
   double mu[N], basis[N * N], dual[N * N];
-  if (gen_eigen_sym(sum, a, mu, basis, true) && linegen::dual_rows(basis, dual)) {
+  if (gen_eigen_sym(sum, a, mu, basis, true) && dual_rows(basis, dual)) {
     double lambda[N];
     bool finite = true;
     for (int k = 0; k < N; ++k) {
@@ -163,15 +156,15 @@ struct metric_field {
   std::size_t count() const { return metrics.cols(); }
   bool relax(unsigned int from, unsigned int to, double growth) {
     metric<N> grown, out;
-    if (!grown_metric(load<N>(metrics.col(from)), growth, grown)) return false;
-    const metric<N> current = load<N>(metrics.col(to));
+    if (!grown_metric(load_metric<N>(metrics.col(from)), growth, grown)) return false;
+    const metric<N> current = load_metric<N>(metrics.col(to));
     double gain = 0.0;
     if (!minimum_one(current, grown, out, &gain) || !(gain > 0.0)) return false;
     for (std::size_t k = 0; k < packed<N>; ++k)
       if (!std::isfinite(out[k])) return false;
     // Any tightening is kept, so that small steps do not add up along a
     // chain; only one beyond rounding asks for another round.
-    linegen::store_metric(out, metrics.col(to));
+    store_metric(out, metrics.col(to));
     return gain > 1e-10;
   }
 };
@@ -195,7 +188,7 @@ int bound_gradations(dense2D<double> const& coords, dense2D<unsigned int> const&
   // Nodes listed as fixed keep their values; they still bound their neighbours.
   dense1D<unsigned int, 8> fixed;
   if (!fixed_nodes.empty()) {
-    if (!fixed.resize(nodes, 0u)) return -199;
+    if (!fixed.resize(nodes, 0u)) return out_of_memory;
     for (unsigned int id : fixed_nodes)
       if (id < nodes) fixed[id] = 1u;
   }

@@ -8,6 +8,9 @@
 namespace zarn {
 namespace cellkit {
 
+// The result of an operation whose working memory could not be allocated.
+constexpr int out_of_memory = -199;
+
 // Element kinds; the library only ever passes the edge.
 enum element_type { edge = 3 };
 
