@@ -23,10 +23,10 @@ int normals(const dense2D<double>& coords, const dense2D<unsigned int>& connecti
   if (!cellkit::check_IDs(connectivity, cellkit::edge, id_bound(nodes))) return -2;
 
   dense1D<double, 8> weight;
-  if (!weight.resize(nodes, 0.0)) return -199;
+  if (!weight.resize(nodes, 0.0)) return status_out_of_memory;
   if (!normals.resize(2, nodes, 0.0)) {
     normals.clear();
-    return -199;
+    return status_out_of_memory;
   }
   const bool longest = p == DBL_MAX;
   const bool shortest = p == -DBL_MAX;

@@ -18,8 +18,8 @@ int parametric_curvatures(const dense1D<double, 8>& params, const dense2D<unsign
   if ((derivatives.rows() != 2 && derivatives.rows() != 3) || derivatives.cols() != nodes) return -3;
 
   dense1D<double, 8> weight;
-  if (!weight.resize(nodes, 0.0)) return -199;
-  if (!curvatures.resize(nodes, 0.0)) return -199;
+  if (!weight.resize(nodes, 0.0)) return status_out_of_memory;
+  if (!curvatures.resize(nodes, 0.0)) return status_out_of_memory;
   double* W = weight.data();
   double* K = curvatures.data();
   const bool space = derivatives.rows() == 3;

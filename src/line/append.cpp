@@ -58,10 +58,6 @@ bool append_values(const dense1D<double, 8>& source, dense1D<double, 8>& destina
   return append_entries(source, destination);
 }
 
-bool append_ids(const dense1D<unsigned int, 8>& source, dense1D<unsigned int, 8>& destination) {
-  return append_entries(source, destination);
-}
-
 bool append_columns(const dense2D<double>& source, dense2D<double>& destination) {
   if (source.empty()) return true;
   return copy_columns(source, destination, source.rows());

@@ -33,7 +33,6 @@ bool reserve_columns_behind(dense2D<double>& destination, std::size_t rows, std:
 
 // The entries of `source` appended to `destination`.
 bool append_values(const dense1D<double, 8>& source, dense1D<double, 8>& destination);
-bool append_ids(const dense1D<unsigned int, 8>& source, dense1D<unsigned int, 8>& destination);
 
 // The columns of `source` appended to `destination`, which takes the source's
 // row count when it holds no entries. False, nothing changed, when the

@@ -5,17 +5,16 @@
 #include <cstring>
 
 #include "metric/metric_algebra.h"
-#include "progression/progression.h"
 
 namespace zarn {
 namespace linegen {
 
-std::uint64_t bounded_element_count(double total, bool force_even, std::uint64_t nmin, std::uint64_t nmax) {
-  std::uint64_t n = round_count(total, force_even ? 2 : 1);
+std::uint64_t bounded_element_count(double total, const count_bounds& bounds) {
+  std::uint64_t n = round_count(total, bounds.force_even ? 2 : 1);
   if (n == 0) n = 1;
-  if (n < nmin) n = nmin;
-  if (n > nmax) n = nmax;
-  if (force_even && n % 2 == 1) n += 1;
+  if (n < bounds.nmin) n = bounds.nmin;
+  if (n > bounds.nmax) n = bounds.nmax;
+  if (bounds.force_even && n % 2 == 1) n += 1;
   return n;
 }
 
@@ -216,9 +215,9 @@ class aniso_field {
 // The outputs are sized once and written in place: no growth per node.
 template <int D, class Field>
 bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                const dense1D<double, 8>& params, Field& field, double min_total, bool force_even,
-                std::uint64_t nmin, std::uint64_t nmax, dense2D<double>& new_coords,
-                dense1D<double, 8>& new_params, dense1D<double, 8>& cumulative, const double* known_counts) {
+                const dense1D<double, 8>& params, Field& field, const count_bounds& bounds,
+                dense2D<double>& new_coords, dense1D<double, 8>& new_params, dense1D<double, 8>& cumulative,
+                const double* known_counts) {
   new_coords.clear();
   field.clear();
   new_params.clear();
@@ -243,8 +242,8 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
   // like any count that cannot be represented, it fails the call.
   if (std::isinf(total)) return false;
 
-  const std::uint64_t n = bounded_element_count(total, force_even, nmin, nmax);
-  if (total < min_total || std::isnan(total) || n == 1) return true;
+  const std::uint64_t n = bounded_element_count(total, bounds);
+  if (total < 0.0 || std::isnan(total) || n == 1) return true;
   const double step = total / static_cast<double>(n);
   // New nodes get 32-bit identifiers after the existing ones: a count that
   // cannot be numbered cannot be stored either.
@@ -285,119 +284,45 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
   return true;
 }
 
+// The engine's state for each kind of field.
+template <int D, class Field>
+struct engine_field;
+template <int D>
+struct engine_field<D, size_field> {
+  using type = iso_field<D>;
+};
+template <int D>
+struct engine_field<D, metric_field<D>> {
+  using type = aniso_field<D>;
+};
+
 }  // namespace
 
-template <int D>
-bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                          const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, double min_total,
-                          bool force_even, std::uint64_t nmin, std::uint64_t nmax,
-                          dense2D<double>& new_coords, dense1D<double, 8>& new_sizes,
-                          dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
-                          const double* known_counts) {
-  iso_field<D> field(sizes, new_sizes);
-  return distribute<D>(coords, chain, params, field, min_total, force_even, nmin, nmax, new_coords,
-                       new_params, workspace, known_counts);
-}
-
-template <int D>
-bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                          const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, double min_total,
-                          bool force_even, std::uint64_t nmin, std::uint64_t nmax,
-                          dense2D<double>& new_coords, dense1D<double, 8>& new_sizes,
-                          dense1D<double, 8>& new_params) {
-  dense1D<double, 8> workspace;
-  return distribute_nodes_iso<D>(coords, chain, params, sizes, min_total, force_even, nmin, nmax, new_coords,
-                                 new_sizes, new_params, workspace, nullptr);
-}
-
-template <int D>
-bool distribute_nodes_aniso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                            const dense1D<double, 8>& params, const dense2D<double>& metrics,
-                            double min_total, bool force_even, std::uint64_t nmin, std::uint64_t nmax,
-                            dense2D<double>& new_coords, dense2D<double>& new_metrics,
-                            dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
-                            const double* known_counts) {
-  aniso_field<D> field(metrics, new_metrics);
-  return distribute<D>(coords, chain, params, field, min_total, force_even, nmin, nmax, new_coords,
-                       new_params, workspace, known_counts);
-}
-
-template <int D>
-bool distribute_nodes_aniso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                            const dense1D<double, 8>& params, const dense2D<double>& metrics,
-                            double min_total, bool force_even, std::uint64_t nmin, std::uint64_t nmax,
-                            dense2D<double>& new_coords, dense2D<double>& new_metrics,
-                            dense1D<double, 8>& new_params) {
-  dense1D<double, 8> workspace;
-  return distribute_nodes_aniso<D>(coords, chain, params, metrics, min_total, force_even, nmin, nmax,
-                                   new_coords, new_metrics, new_params, workspace, nullptr);
-}
-
-template <int D>
-bool segment_counts_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                        const dense1D<double, 8>& sizes, dense1D<double, 8>& counts) {
-  dense1D<double, 8> unused;
-  const iso_field<D> field(sizes, unused);
-  const std::size_t N = chain.size();
+template <int D, class Field>
+bool node_distributor<D, Field>::segment_counts(dense1D<double, 8>& counts) const {
+  values unused;
+  const typename engine_field<D, Field>::type field(field_, unused);
+  const std::size_t N = chain_.size();
   if (!counts.resize(N - 1)) return false;
   for (std::size_t i = 0; i + 1 < N; ++i)
-    counts[i] = field.segment_count(i, coords.col(chain[i]), coords.col(chain[i + 1]));
+    counts[i] = field.segment_count(i, coords_.col(chain_[i]), coords_.col(chain_[i + 1]));
   return true;
 }
 
-template <int D>
-bool segment_counts_aniso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                          const dense2D<double>& metrics, dense1D<double, 8>& counts) {
-  dense2D<double> unused;
-  const aniso_field<D> field(metrics, unused);
-  const std::size_t N = chain.size();
-  if (!counts.resize(N - 1)) return false;
-  for (std::size_t i = 0; i + 1 < N; ++i)
-    counts[i] = field.segment_count(i, coords.col(chain[i]), coords.col(chain[i + 1]));
-  return true;
+template <int D, class Field>
+bool node_distributor<D, Field>::distribute(const dense1D<double, 8>& params, const count_bounds& bounds,
+                                            dense2D<double>& new_coords, values& new_field,
+                                            dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
+                                            const double* known_counts) const {
+  typename engine_field<D, Field>::type field(field_, new_field);
+  return linegen::distribute<D>(coords_, chain_, params, field, bounds, new_coords, new_params, workspace,
+                                known_counts);
 }
 
-template bool segment_counts_iso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                    const dense1D<double, 8>&, dense1D<double, 8>&);
-template bool segment_counts_iso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                    const dense1D<double, 8>&, dense1D<double, 8>&);
-template bool segment_counts_aniso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                      const dense2D<double>&, dense1D<double, 8>&);
-template bool segment_counts_aniso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                      const dense2D<double>&, dense1D<double, 8>&);
-template bool distribute_nodes_iso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                      const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
-                                      std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
-                                      dense1D<double, 8>&);
-template bool distribute_nodes_iso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                      const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
-                                      std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
-                                      dense1D<double, 8>&);
-template bool distribute_nodes_aniso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                        const dense1D<double, 8>&, const dense2D<double>&, double, bool,
-                                        std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
-                                        dense1D<double, 8>&);
-template bool distribute_nodes_aniso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                        const dense1D<double, 8>&, const dense2D<double>&, double, bool,
-                                        std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
-                                        dense1D<double, 8>&);
-
-template bool distribute_nodes_iso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                      const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
-                                      std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
-                                      dense1D<double, 8>&, dense1D<double, 8>&, const double*);
-template bool distribute_nodes_iso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                      const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
-                                      std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
-                                      dense1D<double, 8>&, dense1D<double, 8>&, const double*);
-template bool distribute_nodes_aniso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                        const dense1D<double, 8>&, const dense2D<double>&, double, bool,
-                                        std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
-                                        dense1D<double, 8>&, dense1D<double, 8>&, const double*);
-template bool distribute_nodes_aniso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                        const dense1D<double, 8>&, const dense2D<double>&, double, bool,
-                                        std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
-                                        dense1D<double, 8>&, dense1D<double, 8>&, const double*);
+template class node_distributor<2, size_field>;
+template class node_distributor<3, size_field>;
+template class node_distributor<2, metric_field<2>>;
+template class node_distributor<3, metric_field<3>>;
 
 }  // namespace linegen
 }  // namespace zarn

@@ -1,5 +1,7 @@
 #include "line/polyline_mesher.h"
 
+#include <linegen/linegen.h>
+
 #include <algorithm>
 #include <cassert>
 #include <cfloat>
@@ -57,7 +59,7 @@ int limit_sizes_by_curvature(const dense2D<double>& coords, const dense1D<unsign
                              typename Field::values& field, double tolerance, double min_size) {
   const std::size_t n = chain.size();
   dense1D<double, 8> curvature;
-  if (!curvature.resize(n)) return -199;
+  if (!curvature.resize(n)) return status_out_of_memory;
   detail::curvatures_unchecked(coords, chain, curvature);
   const double c = std::sqrt(-8.0 * tolerance);
   for (std::size_t i = 0; i < n; ++i) {
@@ -70,7 +72,6 @@ int limit_sizes_by_curvature(const dense2D<double>& coords, const dense1D<unsign
 
 namespace {
 
-constexpr int out_of_memory = -199;
 constexpr std::uint64_t no_upper_count = 4294967295u;
 
 // How far the interior nodes of a polyline piece lie from its current mesh.
@@ -124,7 +125,7 @@ class polyline_mesher {
     // curvature.
     values polyline_field = Field::view(field_, a, count);
     if (chordal_error < 0.0) {
-      if (!Field::copy(polyline_field, S_)) return out_of_memory;
+      if (!Field::copy(polyline_field, S_)) return status_out_of_memory;
       const int code = limit_sizes_by_curvature<Field>(W_, polyline, S_, chordal_error, min_size);
       if (code != 0) return code;
       polyline_field = S_;
@@ -133,8 +134,8 @@ class polyline_mesher {
     // Pieces of one polyline share its segments: their element counts are
     // measured once.
     if (reuse_counts && counts_.empty() &&
-        !Field::template segment_counts<D>(W_, positions_, field_, counts_))
-      return out_of_memory;
+        !node_distributor<D, Field>(W_, positions_, field_).segment_counts(counts_))
+      return status_out_of_memory;
     const entry first = Field::get(polyline_field, 0);
     const entry last = Field::get(polyline_field, count - 1);
 
@@ -146,16 +147,17 @@ class polyline_mesher {
       const dense1D<double, 8>& chain_params = pass == 0 ? polyline_params : P_;
       const values& chain_field = pass == 0 ? polyline_field : S_;
       const double* known = pass == 0 && reuse_counts ? counts_.data() + a : nullptr;
-      if (!Field::template distribute<D>(W_, chain, chain_params, chain_field, force_even, nmin, nmax,
-                                         new_coords_, new_field_, new_params_, cumulative_, known))
-        return out_of_memory;
+      const node_distributor<D, Field> engine(W_, chain, chain_field);
+      if (!engine.distribute(chain_params, {force_even, nmin, nmax}, new_coords_, new_field_, new_params_,
+                             cumulative_, known))
+        return status_out_of_memory;
       const std::size_t k = new_coords_.empty() ? 0 : new_coords_.cols();
-      if (!fits_node_count(n_, k)) return out_of_memory;  // local identifiers are 32-bit
+      if (!fits_node_count(n_, k)) return status_out_of_memory;  // local identifiers are 32-bit
       k_ = k;
       W_.resize(D, n_);
-      if (!append_columns(new_coords_, W_)) return out_of_memory;
+      if (!append_columns(new_coords_, W_)) return status_out_of_memory;
       if (!I_.resize(k + 2) || !P_.resize(k + 2) || !Field::rebuild(S_, first, new_field_, last))
-        return out_of_memory;
+        return status_out_of_memory;
       I_[0] = static_cast<unsigned int>(a);
       fill_consecutive(I_.data() + 1, k, static_cast<unsigned int>(n_));
       I_[k + 1] = static_cast<unsigned int>(b);
@@ -198,8 +200,8 @@ class polyline_mesher {
       take_mesh(mesh);
       return 0;
     }
-    if (!stack_.reserve(16)) return out_of_memory;
-    if (!store_piece(whole)) return out_of_memory;
+    if (!stack_.reserve(16)) return status_out_of_memory;
+    if (!store_piece(whole)) return status_out_of_memory;
 
     // Pieces are taken left to right: a piece replaced by its halves is
     // followed by its first half, so finished pieces come out in polyline
@@ -246,7 +248,7 @@ class polyline_mesher {
           continue;
         }
       }
-      if (!emit(x, mesh)) return out_of_memory;
+      if (!emit(x, mesh)) return status_out_of_memory;
       release(x);
     }
     return 0;
@@ -337,7 +339,7 @@ class polyline_mesher {
     const int code = mesh(x.a, x.b, force_even, bound, no_upper_count, tolerance, min_size, true);
     if (code != 0) return code;
     x.refinable = k_ + 1 < no_upper_count;
-    return store_piece(x) ? 0 : out_of_memory;
+    return store_piece(x) ? status_ok : status_out_of_memory;
   }
 
   bool store_piece(piece& x) {
@@ -414,7 +416,7 @@ int mesh_polyline(const dense2D<double>& coords, const dense1D<unsigned int, 8>&
                   line_mesh<Field>& mesh) {
   assert(indices.size() >= 2 && params.size() == indices.size() && Field::count(field) >= indices.size());
   polyline_mesher<D, Field> mesher(params, field);
-  if (!mesher.copy_polyline(coords, indices)) return out_of_memory;
+  if (!mesher.copy_polyline(coords, indices)) return status_out_of_memory;
   const std::size_t n = indices.size();
   int code = mesher.mesh(0, n - 1, force_even, nmin, nmax, chordal_error, min_size);
   if (code != 0) return code;

@@ -115,7 +115,7 @@ int metrics_gen_aniso2d(const dense2D<double>& vectors, const dense1D<unsigned i
   if (!(h_along > 0.0)) return -3;
   if (!(h_across > 0.0)) return -4;
   if (!metrics.empty() && metrics.rows() != 3) return -5;
-  if (!make_room(metrics, 3, largest)) return -199;
+  if (!make_room(metrics, 3, largest)) return status_out_of_memory;
 
   const double lambda_along = 1.0 / (h_along * h_along);
   const double lambda_across = 1.0 / (h_across * h_across);
@@ -135,7 +135,7 @@ int metrics_gen_aniso2d(const dense2D<double>& coords, const dense2D<unsigned in
                         double h_normal, dense2D<double>& metrics) {
   const int code = check_edges(coords, connectE2, 2, metrics, 3, -4);
   if (code != 0) return code == 1 ? 0 : code;
-  if (!make_room(metrics, 3, largest_edge_id(connectE2))) return -199;
+  if (!make_room(metrics, 3, largest_edge_id(connectE2))) return status_out_of_memory;
 
   for (std::size_t e = 0; e < connectE2.cols(); ++e) {
     const unsigned int a = connectE2(0, e), b = connectE2(1, e);
@@ -156,7 +156,7 @@ int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned in
                         double h_normal, dense2D<double>& metrics) {
   const int code = check_edges(coords, connectE2, 3, metrics, 6, -4);
   if (code != 0) return code == 1 ? 0 : code;
-  if (!make_room(metrics, 6, largest_edge_id(connectE2))) return -199;
+  if (!make_room(metrics, 6, largest_edge_id(connectE2))) return status_out_of_memory;
 
   for (std::size_t e = 0; e < connectE2.cols(); ++e) {
     const unsigned int a = connectE2(0, e), b = connectE2(1, e);
@@ -182,8 +182,8 @@ int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned in
   // The neighbour table comes before the resize, so that its failure leaves
   // the caller's metrics as they were.
   dense2D<unsigned int> neighbors;
-  if (cellkit::get_neighbors(connectE2, cellkit::edge, false, neighbors) != 0) return -199;
-  if (!make_room(metrics, 6, largest_edge_id(connectE2))) return -199;
+  if (cellkit::get_neighbors(connectE2, cellkit::edge, false, neighbors) != 0) return status_out_of_memory;
+  if (!make_room(metrics, 6, largest_edge_id(connectE2))) return status_out_of_memory;
 
   for (std::size_t e = 0; e < connectE2.cols(); ++e) {
     const unsigned int a = connectE2(0, e), b = connectE2(1, e);

@@ -51,7 +51,7 @@ int subdivide(dense1D<double, 8>& params, dense1D<double, 8>& sizes, const dense
 
   // The chain's parameters, sizes and cumulative element count.
   dense1D<double, 8> P, S, N;
-  if (!P.resize(m) || !S.resize(m) || !N.resize(m)) return -199;
+  if (!P.resize(m) || !S.resize(m) || !N.resize(m)) return status_out_of_memory;
   for (std::size_t k = 0; k < m; ++k) {
     P[k] = params[indices[k]];
     S[k] = sizes[indices[k]];
@@ -80,11 +80,11 @@ int subdivide(dense1D<double, 8>& params, dense1D<double, 8>& sizes, const dense
   // Everything appended is reserved first, so that a failure leaves every
   // list as it was; the new identifiers must stay below 4294967295.
   const std::size_t first_id = params.size();
-  if (!fits_node_count(first_id, created)) return -199;
+  if (!fits_node_count(first_id, created)) return status_out_of_memory;
   const std::size_t c = static_cast<std::size_t>(created);
   if (!params.reserve(params.size() + c) || !sizes.reserve(sizes.size() + c) ||
       !new_indices.reserve(new_indices.size() + c + 2))
-    return -199;
+    return status_out_of_memory;
 
   new_indices.push_back(indices[0]);
   // Node j stands where the cumulative count reaches j T / n. The targets

@@ -139,7 +139,7 @@ int interpolate_metrics(const dense1D<double, 8>& params, const dense1D<double, 
   if (params.size() != sizes.size()) return -1;
   // Targets need at least one source.
   if (params.empty() && !new_params.empty()) return -1;
-  if (!new_sizes.resize(new_params.size())) return -199;
+  if (!new_sizes.resize(new_params.size())) return status_out_of_memory;
   if (new_params.empty()) return 0;
 
   bracket_cursor cursor(params);
@@ -159,7 +159,7 @@ int interpolate_metrics(const dense1D<double, 8>& params, const dense2D<double>&
   if (rows != 0 && rows != 3 && rows != 6) return -2;
   if (!non_decreasing(new_params)) return -3;
   if (!new_metrics.empty() && new_metrics.rows() != rows) return -4;
-  if (!new_metrics.resize(rows, new_params.size())) return -199;
+  if (!new_metrics.resize(rows, new_params.size())) return status_out_of_memory;
   if (new_params.empty() || rows == 0) return 0;
 
   if (rows == 3)

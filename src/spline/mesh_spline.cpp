@@ -22,7 +22,8 @@ namespace {
 // field's container, its validation, its isotropic start value, the cap by a
 // largest size, the gradation mode, the distribution engine and the output.
 template <int D>
-struct size_field {
+struct spline_sizes {
+  using kind = linegen::size_field;
   using field = dense1D<double, 8>;
   static constexpr int gradation_mode = -1;
 
@@ -42,14 +43,6 @@ struct size_field {
     for (std::size_t j = 0; j < f.size(); ++j) f[j] = std::min(f[j], largest[j]);
   }
 
-  static bool distribute(const dense2D<double>& samples, const dense1D<unsigned int, 8>& chain,
-                         const dense1D<double, 8>& params, const field& f, bool force_even, unsigned int nmin,
-                         unsigned int nmax, dense2D<double>& new_coords, field& new_field,
-                         dense1D<double, 8>& new_params) {
-    return distribute_nodes_iso<D>(samples, chain, params, f, 0.0, force_even, nmin, nmax, new_coords,
-                                   new_field, new_params);
-  }
-
   static bool reserve_output(field& out, std::size_t extra) { return reserve_behind(out, extra); }
   // First sample value, the new values, last sample value.
   static bool append_output(const field& f, const field& added, field& out) {
@@ -63,7 +56,8 @@ struct size_field {
 };
 
 template <int D>
-struct metric_field {
+struct spline_metrics {
+  using kind = linegen::metric_field<D>;
   using field = dense2D<double>;
   using metric = symmetric_fixed<double, D>;
   static constexpr std::size_t rows = metric::packed;
@@ -113,14 +107,6 @@ struct metric_field {
       cellkit::bound_metric(m, 0.0, largest[j]);
       store(m, f, j);
     }
-  }
-
-  static bool distribute(const dense2D<double>& samples, const dense1D<unsigned int, 8>& chain,
-                         const dense1D<double, 8>& params, const field& f, bool force_even, unsigned int nmin,
-                         unsigned int nmax, dense2D<double>& new_coords, field& new_field,
-                         dense1D<double, 8>& new_params) {
-    return distribute_nodes_aniso<D>(samples, chain, params, f, 0.0, force_even, nmin, nmax, new_coords,
-                                     new_field, new_params);
   }
 
   static bool reserve_output(field& out, std::size_t extra) {
@@ -213,8 +199,10 @@ int mesh_spline_form(dense2D<double>& coords, const dense1D<unsigned int, 8>& in
   dense2D<double> new_coords;
   field_t new_field;
   dense1D<double, 8> new_params;
-  if (!Policy::distribute(samples, chain, sample_params, sample_field, force_even, nmin, nmax, new_coords,
-                          new_field, new_params))
+  dense1D<double, 8> workspace;
+  const node_distributor<D, typename Policy::kind> engine(samples, chain, sample_field);
+  if (!engine.distribute(sample_params, {force_even, nmin, nmax}, new_coords, new_field, new_params,
+                         workspace))
     return status_out_of_memory;
   const std::size_t added = new_coords.cols();
 
@@ -249,12 +237,12 @@ int mesh_spline(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices
                 dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
                 dense2D<double>& out_metrics, double& max_deviation) {
   if (coords.rows() == 2)
-    return mesh_spline_form<2, metric_field<2>>(coords, indices, metrics, force_even, nmin, nmax,
+    return mesh_spline_form<2, spline_metrics<2>>(coords, indices, metrics, force_even, nmin, nmax,
+                                                  chordal_error, min_size, default_size, gradation,
+                                                  out_indices, out_params, out_metrics, max_deviation);
+  return mesh_spline_form<3, spline_metrics<3>>(coords, indices, metrics, force_even, nmin, nmax,
                                                 chordal_error, min_size, default_size, gradation, out_indices,
                                                 out_params, out_metrics, max_deviation);
-  return mesh_spline_form<3, metric_field<3>>(coords, indices, metrics, force_even, nmin, nmax, chordal_error,
-                                              min_size, default_size, gradation, out_indices, out_params,
-                                              out_metrics, max_deviation);
 }
 
 int mesh_spline(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
@@ -263,12 +251,12 @@ int mesh_spline(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices
                 dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
                 dense1D<double, 8>& out_sizes, double& max_deviation) {
   if (coords.rows() == 2)
-    return mesh_spline_form<2, size_field<2>>(coords, indices, sizes, force_even, nmin, nmax, chordal_error,
+    return mesh_spline_form<2, spline_sizes<2>>(coords, indices, sizes, force_even, nmin, nmax, chordal_error,
+                                                min_size, default_size, gradation, out_indices, out_params,
+                                                out_sizes, max_deviation);
+  return mesh_spline_form<3, spline_sizes<3>>(coords, indices, sizes, force_even, nmin, nmax, chordal_error,
                                               min_size, default_size, gradation, out_indices, out_params,
                                               out_sizes, max_deviation);
-  return mesh_spline_form<3, size_field<3>>(coords, indices, sizes, force_even, nmin, nmax, chordal_error,
-                                            min_size, default_size, gradation, out_indices, out_params,
-                                            out_sizes, max_deviation);
 }
 
 }  // namespace linegen
