@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "geometry/id_bound.h"
+#include "ids/node_ids.h"
 
 namespace zarn {
 namespace linegen {
@@ -86,8 +86,8 @@ int convert_E2(dense2D<double>& coords, dense2D<unsigned int>& connectivity, uns
   if (E == 0 || p == 0) return 0;
   const std::size_t c0 = coords.cols();
   if (!cellkit::check_IDs(connectivity, cellkit::edge, id_bound(c0))) return -2;
-  // The new nodes need identifiers below 4294967295 (which means "none").
-  const std::uint64_t room = 4294967295u - static_cast<std::uint64_t>(c0);
+  // The new nodes need identifiers below no_count (which means "none").
+  const std::uint64_t room = max_node_count - static_cast<std::uint64_t>(c0);
   if (static_cast<std::uint64_t>(E) > room / p) return status_out_of_memory;
   const std::size_t total = c0 + E * p;
 

@@ -41,7 +41,7 @@ int mesh_reorient(dense2D<unsigned int>& connectivity, dense2D<unsigned int>& ne
                   unsigned int start_edge, int all_components) {
   const std::size_t E = connectivity.cols();
   if (E == 0) return 0;
-  if (!cellkit::check_IDs(connectivity, cellkit::edge, 4294967295u)) return -1;
+  if (!cellkit::check_IDs(connectivity, cellkit::edge, no_count)) return -1;
   const std::size_t N = connectivity.rows();
   if (neighbors.rows() != N || neighbors.cols() != E) return -2;
   if (start_edge >= E) return -3;

@@ -12,7 +12,7 @@ namespace linegen {
 // spare column the capacity is first doubled, with a floor of 4 columns, so
 // that appending n nodes one by one costs O(n). False, with `coords`
 // unchanged, when a non-empty matrix has another row count, when the matrix
-// already holds 4294967295 columns (identifiers are 32-bit), or when memory
+// already holds max_node_count columns (identifiers are 32-bit), or when memory
 // is lacking.
 bool append_node(const vector_fixed<double, 2>& point, dense2D<double>& coords);
 bool append_node(const vector_fixed<double, 3>& point, dense2D<double>& coords);

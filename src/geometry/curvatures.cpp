@@ -3,7 +3,7 @@
 #include <linegen/linegen.h>
 
 #include "geometry/curve_kernels.h"
-#include "geometry/id_bound.h"
+#include "ids/node_ids.h"
 
 namespace zarn {
 namespace linegen {

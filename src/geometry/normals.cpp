@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "geometry/id_bound.h"
+#include "ids/node_ids.h"
 
 namespace zarn {
 namespace linegen {

@@ -1,5 +1,7 @@
 #include "line/distribute.h"
 
+#include <densekit/vectors.h>
+
 #include <cassert>
 #include <cmath>
 #include <cstring>
@@ -8,15 +10,6 @@
 
 namespace zarn {
 namespace linegen {
-
-std::uint64_t bounded_element_count(double total, const count_bounds& bounds) {
-  std::uint64_t n = round_count(total, bounds.force_even ? 2 : 1);
-  if (n == 0) n = 1;
-  if (n < bounds.nmin) n = bounds.nmin;
-  if (n > bounds.nmax) n = bounds.nmax;
-  if (bounds.force_even && n % 2 == 1) n += 1;
-  return n;
-}
 
 namespace {
 
@@ -53,16 +46,6 @@ inline double within(double p, double a, double b) {
   return p;
 }
 
-template <int D>
-double distance(const double* a, const double* b) {
-  double sum = 0.0;
-  for (int r = 0; r < D; ++r) {
-    const double d = b[r] - a[r];
-    sum += d * d;
-  }
-  return std::sqrt(sum);
-}
-
 // The isotropic size field: a size per chain position, linear in arc length
 // along each segment.
 template <int D>
@@ -72,7 +55,7 @@ class iso_field {
   void clear() { out_.clear(); }
   bool resize(std::size_t n) { return out_.reserve(n) && out_.resize(n); }
   double segment_count(std::size_t i, const double* a, const double* b) const {
-    return ideal_segment_count(distance<D>(a, b), h_[i], h_[i + 1]);
+    return ideal_segment_count(densekit::distance(a, b, D), h_[i], h_[i + 1]);
   }
   segment_entry enter_segment(std::size_t, const double*, const double*) { return segment_entry::ok; }
   double position(double f, std::size_t s, const double*, const double*) const {
@@ -136,7 +119,7 @@ class aniso_field {
       return segment_entry::no_nodes;
     double la2, lb2;
     squared_lengths(s, a, b, la2, lb2);
-    const double length = distance<D>(a, b);
+    const double length = densekit::distance(a, b, D);
     size_a_ = length / std::sqrt(la2);
     size_b_ = length / std::sqrt(lb2);
     if (!(usable_size(size_a_) && usable_size(size_b_))) return segment_entry::failed;
@@ -178,14 +161,7 @@ class aniso_field {
   static bool signed_diagonal(const double* m) {
     return m[0] >= 0.0 && m[2] >= 0.0 && (D == 2 || m[rows - 1] >= 0.0);
   }
-  metric column(std::size_t i) const {
-    metric m;
-    store_to(metrics_.col(i), m);
-    return m;
-  }
-  static void store_to(const double* c, metric& m) {
-    for (std::size_t k = 0; k < rows; ++k) m[k] = c[k];
-  }
+  metric column(std::size_t i) const { return load_metric<D>(metrics_.col(i)); }
   // Squared length of the segment a -> b in the metrics of positions i and
   // i + 1.
   void squared_lengths(std::size_t i, const double* a, const double* b, double& la2, double& lb2) const {

@@ -16,22 +16,6 @@
 namespace zarn {
 namespace linegen {
 
-// The bounds on a chain's element count: at least nmin, at most nmax, and
-// with force_even an even count.
-struct count_bounds {
-  bool force_even = false;
-  std::uint64_t nmin = 1;
-  std::uint64_t nmax = max_node_count;
-};
-
-// The number of elements for a chain whose real element count (the integral
-// of 1/size along it) is `total`: the nearest multiple of m (2 with
-// force_even, else 1) by the geometric-mean rule of round_count, then raised
-// to 1, raised to nmin, lowered to nmax and, with force_even, an odd count
-// raised by one. The even rule comes last, so an odd nmax can give nmax + 1.
-// A NaN or negative total counts as 0 (the bounds still apply).
-std::uint64_t bounded_element_count(double total, const count_bounds& bounds);
-
 // The distribution engine over one chain (N >= 2 identifiers, columns of
 // `coords`, which has D = 2 or 3 rows) and a field of kind Field
 // (size_field: one target size per chain position; metric_field<D>: one

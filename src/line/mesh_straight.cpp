@@ -4,9 +4,10 @@
 #include <cmath>
 
 #include <cellkit/cellkit.h>
+#include <densekit/vectors.h>
 #include <linegen/linegen.h>
 
-#include "geometry/id_bound.h"
+#include "ids/node_ids.h"
 #include "line/append.h"
 #include "line/distribute.h"
 #include "progression/progression.h"
@@ -16,11 +17,7 @@ namespace linegen {
 namespace {
 
 double distance(const dense2D<double>& coords, unsigned int i0, unsigned int i1) {
-  const double* a = coords.col(i0);
-  const double* b = coords.col(i1);
-  double sum = 0.0;
-  for (std::size_t r = 0; r < coords.rows(); ++r) sum += (b[r] - a[r]) * (b[r] - a[r]);
-  return std::sqrt(sum);
+  return densekit::distance(coords.col(i0), coords.col(i1), coords.rows());
 }
 
 bool positive_size(double h) { return h > 0.0 && std::isfinite(h); }
@@ -66,9 +63,7 @@ int straight_segment(dense2D<double>& coords, unsigned int i0, unsigned int i1, 
     a[r] = coords(r, i0);
     b[r] = coords(r, i1);
   }
-  double length_sq = 0.0;
-  for (int r = 0; r < D; ++r) length_sq += (b[r] - a[r]) * (b[r] - a[r]);
-  const double total = ideal_segment_count(std::sqrt(length_sq), h0, h1);
+  const double total = ideal_segment_count(densekit::distance(a, b, D), h0, h1);
   // An infinite count (sizes far below the length, or a length that
   // overflows) has no step to place nodes at: it cannot be represented.
   if (std::isinf(total)) return status_out_of_memory;

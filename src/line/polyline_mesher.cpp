@@ -1,5 +1,6 @@
 #include "line/polyline_mesher.h"
 
+#include <densekit/vectors.h>
 #include <linegen/linegen.h>
 
 #include <algorithm>
@@ -72,8 +73,6 @@ int limit_sizes_by_curvature(const dense2D<double>& coords, const dense1D<unsign
 
 namespace {
 
-constexpr std::uint64_t no_upper_count = 4294967295u;
-
 // How far the interior nodes of a polyline piece lie from its current mesh.
 struct deviation {
   double largest = 0.0;  // the largest distance
@@ -139,7 +138,7 @@ class polyline_mesher {
     const entry first = Field::get(polyline_field, 0);
     const entry last = Field::get(polyline_field, count - 1);
 
-    std::uint64_t previous = no_upper_count;
+    std::uint64_t previous = no_count;
     for (unsigned pass = 0;; ++pass) {
       // The first pass measures along the polyline, later ones along the
       // chords of the previous pass's mesh.
@@ -311,10 +310,7 @@ class polyline_mesher {
       if (D == 2) {
         cross = std::fabs(ab[0] * aq[1] - ab[1] * aq[0]);
       } else {
-        const double cx = ab[1] * aq[2] - ab[2] * aq[1];
-        const double cy = ab[2] * aq[0] - ab[0] * aq[2];
-        const double cz = ab[0] * aq[1] - ab[1] * aq[0];
-        cross = std::sqrt(cx * cx + cy * cy + cz * cz);
+        cross = std::sqrt(densekit::squared_cross_norm(ab, aq));
       }
       const double delta = length == 0.0 ? cross : cross / length;
       if (delta > dev.largest) dev.largest = delta;
@@ -336,9 +332,9 @@ class polyline_mesher {
   // Meshes piece x (bounds: at least `bound` elements, no upper one) and
   // pushes it with its mesh stored at the end of the arena.
   int mesh_piece(piece& x, bool force_even, std::uint64_t bound, double tolerance, double min_size) {
-    const int code = mesh(x.a, x.b, force_even, bound, no_upper_count, tolerance, min_size, true);
+    const int code = mesh(x.a, x.b, force_even, bound, no_count, tolerance, min_size, true);
     if (code != 0) return code;
-    x.refinable = k_ + 1 < no_upper_count;
+    x.refinable = k_ + 1 < no_count;
     return store_piece(x) ? status_ok : status_out_of_memory;
   }
 

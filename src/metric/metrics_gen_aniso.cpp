@@ -2,6 +2,7 @@
 // mesh, merged into the caller's metrics by intersection, so that repeated
 // calls only ever refine the metric field.
 #include <cellkit/cellkit.h>
+#include <densekit/vectors.h>
 #include <linegen/linegen.h>
 
 #include <algorithm>
@@ -14,8 +15,6 @@ namespace zarn {
 namespace linegen {
 
 namespace {
-
-constexpr unsigned int no_edge = 4294967295u;
 
 // M += lambda v v^T, skipped for lambda = 0 so that an absent term adds no
 // rounding (and no NaN from an infinite vector).
@@ -35,9 +34,8 @@ void add_outer(metric3& m, double lambda, const double* v) {
 template <int N>
 void merge(dense2D<double>& metrics, unsigned int node, const symmetric_fixed<double, N>& generated) {
   double* column = metrics.col(node);
-  symmetric_fixed<double, N> stored, merged;
-  for (std::size_t k = 0; k < symmetric_fixed<double, N>::packed; ++k) stored[k] = column[k];
-  cellkit::minimum_metric(generated, stored, merged);
+  symmetric_fixed<double, N> merged;
+  cellkit::minimum_metric(generated, load_metric<N>(column), merged);
   store_metric(merged, column);
 }
 
@@ -95,14 +93,6 @@ bool edge_vector(const dense2D<double>& coords, unsigned int a, unsigned int b, 
   length = std::sqrt(s);
   return length != 0.0 && std::isfinite(length);
 }
-
-void cross(const double (&a)[3], const double (&b)[3], double (&c)[3]) {
-  c[0] = a[1] * b[2] - a[2] * b[1];
-  c[1] = a[2] * b[0] - a[0] * b[2];
-  c[2] = a[0] * b[1] - a[1] * b[0];
-}
-
-double norm(const double (&v)[3]) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
 
 }  // namespace
 
@@ -201,12 +191,12 @@ int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned in
       double w[3] = {0.0, 0.0, 0.0};
       double w_length = 0.0;
       bool has_w = false;
-      if (f != no_edge && f < connectE2.cols()) {
+      if (f != cellkit::no_neighbor && f < connectE2.cols()) {
         const unsigned int c = connectE2(0, f) == node ? connectE2(1, f) : connectE2(0, f);
         // The edge arriving at the first node, or leaving the second.
         for (int i = 0; i < 3; ++i)
           w[i] = end == 0 ? coords(i, a) - coords(i, c) : coords(i, c) - coords(i, b);
-        w_length = norm(w);
+        w_length = densekit::norm3(w);
         has_w = true;
       }
       // Bend: the change of the edge vector across the node, relative to the
@@ -216,15 +206,15 @@ int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned in
       bool bent = false;
       if (has_w) {
         const double d[3] = {u[0] - w[0], u[1] - w[1], u[2] - w[2]};
-        bent = norm(d) > 1e-12 * (w_length + length);
+        bent = densekit::norm3(d) > 1e-12 * (w_length + length);
       }
       double hint[3];
       bool has_hint = false;
       if (bent) {
         const double(&along)[3] = end == 0 ? u : t_edge;
         double binormal[3];
-        cross(w, along, binormal);
-        cross(binormal, along, hint);
+        densekit::cross(w, along, binormal);
+        densekit::cross(binormal, along, hint);
         has_hint = true;
       }
       double t[3], p[3], q[3];

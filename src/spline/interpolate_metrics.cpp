@@ -97,13 +97,7 @@ template <int N>
 void interpolate_columns(const dense1D<double, 8>& params, const dense2D<double>& metrics,
                          const dense1D<double, 8>& new_params, dense2D<double>& new_metrics) {
   using metric = symmetric_fixed<double, N>;
-  constexpr std::size_t rows = metric::packed;
-  auto load = [&](std::size_t j) {
-    metric m;
-    const double* c = metrics.col(j);
-    for (std::size_t i = 0; i < rows; ++i) m[i] = c[i];
-    return m;
-  };
+  auto load = [&](std::size_t j) { return load_metric<N>(metrics.col(j)); };
 
   bracket_cursor cursor(params);
   // The pair of the last bracket: consecutive targets mostly share one.

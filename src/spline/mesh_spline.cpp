@@ -78,14 +78,8 @@ struct spline_metrics {
   }
   static field nodes(const field& f, std::size_t n) { return f.sub_matrix(0, 1, rows, n - 2); }
 
-  static metric load(const field& f, std::size_t j) {
-    metric m;
-    for (std::size_t k = 0; k < rows; ++k) m[k] = f(k, j);
-    return m;
-  }
-  static void store(const metric& m, field& f, std::size_t j) {
-    for (std::size_t k = 0; k < rows; ++k) f(k, j) = m[k];
-  }
+  static metric load(const field& f, std::size_t j) { return load_metric<D>(f.col(j)); }
+  static void store(const metric& m, field& f, std::size_t j) { store_metric(m, f.col(j)); }
 
   static bool uniform(double h, std::size_t F, field& out) {
     dense1D<double, 8> sizes;

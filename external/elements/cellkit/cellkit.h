@@ -11,6 +11,9 @@ namespace cellkit {
 // The result of an operation whose working memory could not be allocated.
 constexpr int out_of_memory = -199;
 
+// The neighbour of an edge end that no other edge shares.
+constexpr unsigned int no_neighbor = 4294967295u;
+
 // Element kinds; the library only ever passes the edge.
 enum element_type { edge = 3 };
 
@@ -72,7 +75,7 @@ int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int>
                             int mode, double gradation, dense1D<double, 8>& sizes);
 
 // Edge neighbour table, one column per edge: row 0 an edge sharing the edge's
-// second node, row 1 an edge sharing its first node, 4294967295 for none;
+// second node, row 1 an edge sharing its first node, no_neighbor for none;
 // where more than two edges meet, the lowest-numbered other edge. Returns 0,
 // or non-zero when the table cannot be allocated.
 int get_neighbors(dense2D<unsigned int> const& connectivity, element_type type, bool unused,

@@ -4,6 +4,7 @@
 // eigenproblem, composition).
 #include <cellkit/cellkit.h>
 #include <densekit/densekit.h>
+#include <densekit/vectors.h>
 
 #include <algorithm>
 #include <cfloat>
@@ -128,12 +129,7 @@ bool grown_metric(const metric<N>& m, double growth, metric<N>& out) {
 }
 
 double edge_length(dense2D<double> const& coords, unsigned int a, unsigned int b) {
-  double s = 0.0;
-  for (std::size_t i = 0; i < coords.rows(); ++i) {
-    const double d = coords(i, b) - coords(i, a);
-    s += d * d;
-  }
-  return std::sqrt(s);
+  return densekit::distance(coords.col(a), coords.col(b), coords.rows());
 }
 
 // Relaxes a size field along one edge, from node `from` to node `to`.

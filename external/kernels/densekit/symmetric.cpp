@@ -1,4 +1,5 @@
 #include <densekit/densekit.h>
+#include <densekit/vectors.h>
 
 #include <algorithm>
 #include <cmath>
@@ -84,12 +85,10 @@ bool dual_rows(const double (&p)[9], double (&q)[9]) {
   const double* c0 = p;
   const double* c1 = p + 3;
   const double* c2 = p + 6;
-  const double x12[3] = {c1[1] * c2[2] - c1[2] * c2[1], c1[2] * c2[0] - c1[0] * c2[2],
-                         c1[0] * c2[1] - c1[1] * c2[0]};
-  const double x20[3] = {c2[1] * c0[2] - c2[2] * c0[1], c2[2] * c0[0] - c2[0] * c0[2],
-                         c2[0] * c0[1] - c2[1] * c0[0]};
-  const double x01[3] = {c0[1] * c1[2] - c0[2] * c1[1], c0[2] * c1[0] - c0[0] * c1[2],
-                         c0[0] * c1[1] - c0[1] * c1[0]};
+  double x12[3], x20[3], x01[3];
+  cross(c1, c2, x12);
+  cross(c2, c0, x20);
+  cross(c0, c1, x01);
   const double det = c0[0] * x12[0] + c0[1] * x12[1] + c0[2] * x12[2];
   if (det == 0.0 || !std::isfinite(det)) return false;
   for (int i = 0; i < 3; ++i) {
