@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "append/append.h"
 #include "ids/node_ids.h"
 
 namespace zarn {
@@ -17,9 +18,7 @@ namespace {
 // unchanged, when memory is lacking.
 bool grow_columns(dense2D<unsigned int>& out, std::size_t rows, std::size_t added, std::size_t& first) {
   first = out.empty() ? 0 : out.cols();
-  if (added > static_cast<std::size_t>(-1) - first) return false;
-  if (!out.reserve(rows, first + added)) return false;
-  return out.resize(rows, first + added);
+  return reserve_columns_behind(out, rows, added) && out.resize(rows, first + added);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 #include <zarn/containers.h>
 
-#include "line/append.h"
+#include "append/append.h"
 #include "metric/metric_algebra.h"
 
 namespace zarn {

@@ -7,8 +7,8 @@
 #include <densekit/vectors.h>
 #include <linegen/linegen.h>
 
+#include "append/append.h"
 #include "ids/node_ids.h"
-#include "line/append.h"
 #include "line/distribute.h"
 #include "progression/progression.h"
 

@@ -143,20 +143,6 @@ bool clamp_sizes(symmetric_fixed<double, N>& m, double hmin, double hmax) {
   return check[0] > 0.0;
 }
 
-template <int N>
-bool append_one(dense2D<double>& metrics, const symmetric_fixed<double, N>& m) {
-  constexpr std::size_t rows = symmetric_fixed<double, N>::packed;
-  if (!metrics.empty() && metrics.rows() != rows) return false;
-  const std::size_t cols = metrics.empty() ? 0 : metrics.cols();
-  if (cols >= metrics.capacity_cols() || metrics.ld() < rows) {
-    // A failed reserve is caught by the resize below.
-    metrics.reserve(rows, std::max<std::size_t>(2 * cols, 4));
-  }
-  if (!metrics.resize(rows, cols + 1, 0.0)) return false;
-  store_metric(m, metrics.col(cols));
-  return true;
-}
-
 }  // namespace
 
 bool valid_eigenvalues(const double (&lambda)[2]) { return all_valid(lambda); }
@@ -178,9 +164,6 @@ bool interpolate_metric_pair(const metric_pair3& pair, double t, metric3& m) {
 
 bool clamp_metric_sizes(metric2& m, double hmin, double hmax) { return clamp_sizes(m, hmin, hmax); }
 bool clamp_metric_sizes(metric3& m, double hmin, double hmax) { return clamp_sizes(m, hmin, hmax); }
-
-bool append_metric(dense2D<double>& metrics, const metric2& m) { return append_one(metrics, m); }
-bool append_metric(dense2D<double>& metrics, const metric3& m) { return append_one(metrics, m); }
 
 }  // namespace linegen
 }  // namespace zarn

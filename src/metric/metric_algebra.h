@@ -84,12 +84,5 @@ bool interpolate_metric_pair(const metric_pair3& pair, double t, metric3& m);
 bool clamp_metric_sizes(metric2& m, double hmin, double hmax);
 bool clamp_metric_sizes(metric3& m, double hmin, double hmax);
 
-// Appends `m` as a new last column of `metrics` (3 rows for 2D, 6 for 3D).
-// An empty matrix takes the metric's row count. False, `metrics` unchanged,
-// when it holds entries with another row count or cannot grow. Grows the
-// capacity to max(2 * columns, 4) columns when it is used up.
-bool append_metric(dense2D<double>& metrics, const metric2& m);
-bool append_metric(dense2D<double>& metrics, const metric3& m);
-
 }  // namespace linegen
 }  // namespace zarn

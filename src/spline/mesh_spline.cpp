@@ -7,7 +7,7 @@
 
 #include <cellkit/cellkit.h>
 
-#include "line/append.h"
+#include "append/append.h"
 #include "line/distribute.h"
 #include "metric/metric_algebra.h"
 #include "progression/progression.h"

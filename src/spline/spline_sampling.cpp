@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "extrude/append_node.h"
+#include "append/append.h"
 #include "progression/progression.h"
 
 namespace zarn {

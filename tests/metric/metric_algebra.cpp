@@ -4,15 +4,16 @@
 #include <cmath>
 #include <random>
 
+#include "append/append.h"
 #include "metric/metric_algebra.h"
 #include "test_support.h"
 
 using namespace zarn::linegen;
-using zarn::densekit::eigen_sym2;
 using testing_support::metric_form;
 using testing_support::near_rel;
 using testing_support::random_metric;
 using testing_support::same_metric;
+using zarn::densekit::eigen_sym2;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "line/append.h"
+#include "append/append.h"
 
 #include "test_support.h"
 
