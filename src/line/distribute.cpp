@@ -152,7 +152,8 @@ class aniso_field {
       return;
     }
     metric m;
-    (void)interpolate_metric_pair(pair_, t, m);  // t in [0, 1]: always succeeds
+    [[maybe_unused]] const bool interpolated = interpolate_metric_pair(pair_, t, m);
+    assert(interpolated && "a fraction in [0, 1] always interpolates");
     store_metric(m, out_.col(k));
   }
 

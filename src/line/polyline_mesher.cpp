@@ -51,8 +51,7 @@ void metric_field<D>::cap(values& v, std::size_t i, double h) {
   entry m = get(v, i);
   // Only the sizes above h change; a metric that cannot be decomposed is
   // left as it is.
-  (void)clamp_metric_sizes(m, 0.0, h);
-  store_metric(m, v.col(i));
+  if (cap_metric_sizes(m, h)) store_metric(m, v.col(i));
 }
 
 template <class Field>

@@ -104,43 +104,28 @@ bool interpolate_pair(const metric_pair<N>& pair, double t, symmetric_fixed<doub
 }
 
 template <int N>
-bool clamp_sizes(symmetric_fixed<double, N>& m, double hmin, double hmax) {
-  const double lambda_hi = hmin > 0.0 ? 1.0 / (hmin * hmin) : DBL_MAX;
+bool cap_sizes(symmetric_fixed<double, N>& m, double hmax) {
   const double lambda_lo = hmax > 0.0 ? 1.0 / (hmax * hmax) : 0.0;
-
   double lambda[N], vectors[N * N];
-  if (!eigen_sym(m, lambda, vectors)) {
-    // Undecomposable metric: the isotropic metric of the smallest size.
-    std::fill(vectors, vectors + N * N, 0.0);
-    for (int k = 0; k < N; ++k) {
-      lambda[k] = lambda_hi;
-      vectors[k * N + k] = 1.0;
+  if (!eigen_sym(m, lambda, vectors)) return false;
+  bool changed = false;
+  for (int k = 0; k < N; ++k) {
+    // An eigenvalue that overflowed to infinity would be no metric.
+    if (lambda[k] > DBL_MAX) return false;
+    if (lambda[k] < lambda_lo) {
+      lambda[k] = lambda_lo;
+      changed = true;
     }
-  } else {
-    bool changed = false;
-    for (int k = 0; k < N; ++k) {
-      if (lambda[k] > lambda_hi) {
-        lambda[k] = lambda_hi;
-        changed = true;
-      }
-      if (lambda[k] < lambda_lo) {
-        lambda[k] = lambda_lo;
-        changed = true;
-      }
-    }
-    if (!changed) return false;
   }
+  if (!changed) return false;
   double lo = lambda[0], hi = lambda[0];
   for (int k = 1; k < N; ++k) {
     lo = std::min(lo, lambda[k]);
     hi = std::max(hi, lambda[k]);
   }
   if (!(lo > 0.0) || !(hi < DBL_MAX)) return false;
-
   compose_metric(lambda, vectors, m);
-  double check[N];
-  if (!eigenvalues_sym(m, check)) return false;
-  return check[0] > 0.0;
+  return true;
 }
 
 }  // namespace
@@ -162,8 +147,8 @@ bool interpolate_metric_pair(const metric_pair3& pair, double t, metric3& m) {
   return interpolate_pair(pair, t, m);
 }
 
-bool clamp_metric_sizes(metric2& m, double hmin, double hmax) { return clamp_sizes(m, hmin, hmax); }
-bool clamp_metric_sizes(metric3& m, double hmin, double hmax) { return clamp_sizes(m, hmin, hmax); }
+bool cap_metric_sizes(metric2& m, double hmax) { return cap_sizes(m, hmax); }
+bool cap_metric_sizes(metric3& m, double hmax) { return cap_sizes(m, hmax); }
 
 }  // namespace linegen
 }  // namespace zarn

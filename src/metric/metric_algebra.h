@@ -1,7 +1,7 @@
 // Metric algebra of the library on top of the dense kernels: validity of
 // eigenvalues, the simultaneous reduction of two metrics (the metric pair)
-// and interpolation between them, clamping of a metric's sizes, and the
-// append of a metric column. Layouts are those of densekit: packed upper
+// and interpolation between them, and the capping of a metric's sizes.
+// Layouts are those of densekit: packed upper
 // storage, eigenvalues ascending, vectors column by column. A size h in a
 // direction corresponds to the eigenvalue 1 / h^2; DBL_MAX stands for an
 // infinite eigenvalue (size 0), 0 for a zero eigenvalue (infinite size).
@@ -71,18 +71,15 @@ bool interpolate_metric_pair(const metric_pair2& pair, double t, metric2& m);
 bool interpolate_metric_pair(const metric_pair3& pair, double t, metric3& m);
 
 // ---------------------------------------------------------------------------
-// Clamping and appending
+// Capping
 
-// Brings the sizes of M along its eigenvectors into [hmin, hmax] (hmin <= 0:
-// no lower size bound; hmax <= 0: no upper size bound, eigenvalues only kept
-// from going below 0). If M cannot be decomposed it becomes the isotropic
-// metric of size hmin (when hmin > 0). Returns false with M untouched when no
-// eigenvalue needed a change or the clamped eigenvalues are not strictly
-// between 0 and DBL_MAX; otherwise M is replaced, and the result is true
-// when the new M's smallest eigenvalue is > 0 (false, M still replaced,
-// otherwise).
-bool clamp_metric_sizes(metric2& m, double hmin, double hmax);
-bool clamp_metric_sizes(metric3& m, double hmin, double hmax);
+// Brings every size of M along its eigenvectors down to at most hmax (hmax
+// <= 0: eigenvalues only kept from going below 0), directions kept. True when
+// M was replaced; false, M untouched, when it cannot be decomposed, when no
+// eigenvalue needed a change, or when the capped eigenvalues are not all
+// strictly between 0 and DBL_MAX.
+bool cap_metric_sizes(metric2& m, double hmax);
+bool cap_metric_sizes(metric3& m, double hmax);
 
 }  // namespace linegen
 }  // namespace zarn

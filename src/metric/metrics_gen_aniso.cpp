@@ -68,10 +68,10 @@ bool make_room(dense2D<double>& metrics, std::size_t rows, unsigned int largest)
   return metrics.resize(rows, cols, 0.0);
 }
 
-// Shared checks of the connectivity forms; 1 means "nothing to do".
+// Shared checks of the connectivity forms (with edges): status_ok or the
+// status of the first invalid argument.
 int check_edges(const dense2D<double>& coords, const dense2D<unsigned int>& connectE2, std::size_t dim,
                 const dense2D<double>& metrics, std::size_t metric_rows, int metrics_code) {
-  if (connectE2.empty()) return 1;
   if (coords.rows() < dim) return -1;
   if (connectE2.rows() != 2) return -2;
   for (std::size_t e = 0; e < connectE2.cols(); ++e)
@@ -123,8 +123,9 @@ int metrics_gen_aniso2d(const dense2D<double>& vectors, const dense1D<unsigned i
 
 int metrics_gen_aniso2d(const dense2D<double>& coords, const dense2D<unsigned int>& connectE2,
                         double h_normal, dense2D<double>& metrics) {
+  if (connectE2.empty()) return status_ok;
   const int code = check_edges(coords, connectE2, 2, metrics, 3, -4);
-  if (code != 0) return code == 1 ? 0 : code;
+  if (code != status_ok) return code;
   if (!make_room(metrics, 3, largest_edge_id(connectE2))) return status_out_of_memory;
 
   for (std::size_t e = 0; e < connectE2.cols(); ++e) {
@@ -144,8 +145,9 @@ int metrics_gen_aniso2d(const dense2D<double>& coords, const dense2D<unsigned in
 
 int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned int>& connectE2,
                         double h_normal, dense2D<double>& metrics) {
+  if (connectE2.empty()) return status_ok;
   const int code = check_edges(coords, connectE2, 3, metrics, 6, -4);
-  if (code != 0) return code == 1 ? 0 : code;
+  if (code != status_ok) return code;
   if (!make_room(metrics, 6, largest_edge_id(connectE2))) return status_out_of_memory;
 
   for (std::size_t e = 0; e < connectE2.cols(); ++e) {
@@ -167,12 +169,13 @@ int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned in
 
 int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned int>& connectE2,
                         double h_normal, double h_binormal, dense2D<double>& metrics) {
+  if (connectE2.empty()) return status_ok;
   const int code = check_edges(coords, connectE2, 3, metrics, 6, -5);
-  if (code != 0) return code == 1 ? 0 : code;
+  if (code != status_ok) return code;
   // The neighbour table comes before the resize, so that its failure leaves
   // the caller's metrics as they were.
   dense2D<unsigned int> neighbors;
-  if (cellkit::get_neighbors(connectE2, cellkit::edge, false, neighbors) != 0) return status_out_of_memory;
+  if (!cellkit::get_neighbors(connectE2, cellkit::edge, false, neighbors)) return status_out_of_memory;
   if (!make_room(metrics, 6, largest_edge_id(connectE2))) return status_out_of_memory;
 
   for (std::size_t e = 0; e < connectE2.cols(); ++e) {

@@ -85,11 +85,7 @@ struct spline_metrics {
     dense1D<double, 8> sizes;
     out.clear();
     if (!sizes.resize(F, h) || !out.resize(rows, F, 0.0)) return false;
-    if (D == 2)
-      cellkit::metrics_iso_to_aniso2d(sizes, out);
-    else
-      cellkit::metrics_iso_to_aniso3d(sizes, out);
-    return true;
+    return D == 2 ? cellkit::metrics_iso_to_aniso2d(sizes, out) : cellkit::metrics_iso_to_aniso3d(sizes, out);
   }
   static void copy(const field& from, std::size_t i, field& to, std::size_t j) {
     for (std::size_t k = 0; k < rows; ++k) to(k, j) = from(k, i);
@@ -98,8 +94,8 @@ struct spline_metrics {
   static void cap(field& f, const dense1D<double, 8>& largest) {
     for (std::size_t j = 0; j < f.cols(); ++j) {
       metric m = load(f, j);
-      cellkit::bound_metric(m, 0.0, largest[j]);
-      store(m, f, j);
+      // A metric that cannot be decomposed is left as it is.
+      if (cellkit::bound_metric(m, 0.0, largest[j])) store(m, f, j);
     }
   }
 

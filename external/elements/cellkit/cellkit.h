@@ -30,20 +30,22 @@ bool are_valid_metrics(dense1D<double, 8> const& sizes);
 bool are_valid_metrics(dense2D<double> const& metrics);
 
 // Column i of `metrics` (already N columns) becomes the isotropic metric of
-// sizes[i]: (1/h^2, 0, 1/h^2), resp. (1/h^2, 0, 1/h^2, 0, 0, 1/h^2).
-int metrics_iso_to_aniso2d(dense1D<double, 8> const& sizes, dense2D<double>& metrics);
-int metrics_iso_to_aniso3d(dense1D<double, 8> const& sizes, dense2D<double>& metrics);
+// sizes[i]: (1/h^2, 0, 1/h^2), resp. (1/h^2, 0, 1/h^2, 0, 0, 1/h^2). False,
+// nothing written, when the matrix does not have 3 (resp. 6) rows and at
+// least N columns.
+bool metrics_iso_to_aniso2d(dense1D<double, 8> const& sizes, dense2D<double>& metrics);
+bool metrics_iso_to_aniso3d(dense1D<double, 8> const& sizes, dense2D<double>& metrics);
 
 // Brings the sizes of a metric along its eigenvectors into [hmin, hmax],
 // directions kept (hmin <= 0: no smallest size; the smallest size wins when
 // the bounds cross; a zero eigenvalue, an infinite size, comes down to hmax).
-// The metric is rewritten only when a size changes. Returns 0, or -1 with the
+// The metric is rewritten only when a size changes. True, or false with the
 // metric untouched when it cannot be decomposed (not finite).
-int bound_metric(symmetric_fixed<double, 2>& metric, double hmin, double hmax);
-int bound_metric(symmetric_fixed<double, 3>& metric, double hmin, double hmax);
+bool bound_metric(symmetric_fixed<double, 2>& metric, double hmin, double hmax);
+bool bound_metric(symmetric_fixed<double, 3>& metric, double hmin, double hmax);
 // Clamps every size into [hmin, hmax] (hmax first, so hmin wins when they
-// cross; a NaN size becomes hmax). Returns 0.
-int bound_metrics(dense1D<double, 8>& sizes, double hmin, double hmax);
+// cross; a NaN size becomes hmax).
+void bound_metrics(dense1D<double, 8>& sizes, double hmin, double hmax);
 
 // Intersection of two metrics by simultaneous reduction: in the common basis
 // each direction keeps the larger eigenvalue (the smaller size). A zero metric
@@ -76,10 +78,11 @@ int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int>
 
 // Edge neighbour table, one column per edge: row 0 an edge sharing the edge's
 // second node, row 1 an edge sharing its first node, no_neighbor for none;
-// where more than two edges meet, the lowest-numbered other edge. Returns 0,
-// or non-zero when the table cannot be allocated.
-int get_neighbors(dense2D<unsigned int> const& connectivity, element_type type, bool unused,
-                  dense2D<unsigned int>& neighbors);
+// where more than two edges meet, the lowest-numbered other edge. False, the
+// table untouched, when the connectivity is not one of edges or has as many
+// edges as no_neighbor, or when memory is lacking.
+bool get_neighbors(dense2D<unsigned int> const& connectivity, element_type type, bool unused,
+                   dense2D<unsigned int>& neighbors);
 
 }  // namespace cellkit
 }  // namespace zarn

@@ -46,9 +46,9 @@ double quadratic_form(const metric<N>& m, const double* p) {
 // bound wins when the bounds cross. M is rewritten only when an eigenvalue
 // changes.
 template <int N>
-int bound_one(metric<N>& m, double hmin, double hmax) {
+bool bound_one(metric<N>& m, double hmin, double hmax) {
   double lambda[N], vectors[N * N];
-  if (!eigen_sym(m, lambda, vectors)) return -1;
+  if (!eigen_sym(m, lambda, vectors)) return false;
   // Eigenvalue bounds; 1 / hmax^2 underflows to 0 for an absent largest size.
   const bool has_cap = hmin > 0.0;
   const double lambda_hi = has_cap ? 1.0 / (hmin * hmin) : 0.0;
@@ -66,7 +66,7 @@ int bound_one(metric<N>& m, double hmin, double hmax) {
     }
   }
   if (changed) compose_metric(lambda, vectors, m);
-  return 0;
+  return true;
 }
 
 // Intersection by simultaneous reduction. The common basis is taken from the
@@ -209,20 +209,19 @@ int bound_gradations(dense2D<double> const& coords, dense2D<unsigned int> const&
 
 }  // namespace
 
-int bound_metric(symmetric_fixed<double, 2>& metric, double hmin, double hmax) {
+bool bound_metric(symmetric_fixed<double, 2>& metric, double hmin, double hmax) {
   return bound_one(metric, hmin, hmax);
 }
-int bound_metric(symmetric_fixed<double, 3>& metric, double hmin, double hmax) {
+bool bound_metric(symmetric_fixed<double, 3>& metric, double hmin, double hmax) {
   return bound_one(metric, hmin, hmax);
 }
 
-int bound_metrics(dense1D<double, 8>& sizes, double hmin, double hmax) {
+void bound_metrics(dense1D<double, 8>& sizes, double hmin, double hmax) {
   for (double& h : sizes) {
     // A NaN size is no size at all: it takes the largest one.
     if (!(h <= hmax)) h = hmax;
     if (!(h >= hmin)) h = hmin;
   }
-  return 0;
 }
 
 bool minimum_metric(symmetric_fixed<double, 2> const& a, symmetric_fixed<double, 2> const& b,
