@@ -133,7 +133,7 @@ double edge_length(dense2D<double> const& coords, unsigned int a, unsigned int b
 }
 
 // Relaxes a size field along one edge, from node `from` to node `to`.
-struct size_field {
+struct size_relaxation {
   dense1D<double, 8>& sizes;
   std::size_t count() const { return sizes.size(); }
   bool relax(unsigned int from, unsigned int to, double growth) {
@@ -147,7 +147,7 @@ struct size_field {
 };
 
 template <int N>
-struct metric_field {
+struct metric_relaxation {
   dense2D<double>& metrics;
   std::size_t count() const { return metrics.cols(); }
   bool relax(unsigned int from, unsigned int to, double growth) {
@@ -237,10 +237,12 @@ int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int>
                             element_type type, dense1D<unsigned int, 8> const& fixed_nodes, bool /*relative*/,
                             int /*mode*/, double gradation, dense2D<double>& metrics) {
   if (metrics.rows() == 3) {
-    return bound_gradations(coords, connectivity, type, fixed_nodes, gradation, metric_field<2>{metrics});
+    return bound_gradations(coords, connectivity, type, fixed_nodes, gradation,
+                            metric_relaxation<2>{metrics});
   }
   if (metrics.rows() == 6) {
-    return bound_gradations(coords, connectivity, type, fixed_nodes, gradation, metric_field<3>{metrics});
+    return bound_gradations(coords, connectivity, type, fixed_nodes, gradation,
+                            metric_relaxation<3>{metrics});
   }
   return metrics.empty() ? 0 : -1;
 }
@@ -248,7 +250,7 @@ int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int>
 int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
                             element_type type, dense1D<unsigned int, 8> const& fixed_nodes, bool /*relative*/,
                             int /*mode*/, double gradation, dense1D<double, 8>& sizes) {
-  return bound_gradations(coords, connectivity, type, fixed_nodes, gradation, size_field{sizes});
+  return bound_gradations(coords, connectivity, type, fixed_nodes, gradation, size_relaxation{sizes});
 }
 
 }  // namespace cellkit
