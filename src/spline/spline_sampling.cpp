@@ -122,6 +122,32 @@ double spline_curvature(const spline_segment<D>& seg, double t) {
   return segment_curvature<D>(seg).at(t);
 }
 
+namespace {
+
+// The sub-interval count of every segment of the spline, and the total
+// sample count (one more than their sum). False when memory is lacking or
+// the samples would not fit below max_node_count: they are numbered by
+// 32-bit identifiers downstream.
+template <int D>
+bool segment_sample_counts(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+                           double tolerance, double floor, dense1D<unsigned int, 8>& counts,
+                           std::uint64_t& total) {
+  const std::size_t segments = indices.size() - 3;
+  if (!counts.resize(segments)) return false;
+  total = 1;
+  for (std::size_t k = 0; k < segments; ++k) {
+    spline_segment<D> seg;
+    spline_coefficients(coords, indices[k], indices[k + 1], indices[k + 2], indices[k + 3], seg);
+    std::uint64_t m = 0;
+    if (!sample_count(seg, tolerance, floor, max_node_count - total, m)) return false;
+    total += m;
+    counts[k] = static_cast<unsigned int>(m);
+  }
+  return true;
+}
+
+}  // namespace
+
 template <int D>
 bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices, double tolerance,
                    double floor, dense2D<double>& samples, dense1D<double, 8>& sample_params,
@@ -135,19 +161,10 @@ bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>
   const std::size_t segments = N - 3;
 
   // First pass: the sub-interval count of every segment, so that the whole
-  // sampling is range-checked and reserved before a sample is written. The
-  // samples are numbered by 32-bit identifiers downstream.
+  // sampling is range-checked and reserved before a sample is written.
   dense1D<unsigned int, 8> counts;
-  if (!counts.resize(segments)) return false;
-  std::uint64_t total = 1;
-  for (std::size_t k = 0; k < segments; ++k) {
-    spline_segment<D> seg;
-    spline_coefficients(coords, indices[k], indices[k + 1], indices[k + 2], indices[k + 3], seg);
-    std::uint64_t m = 0;
-    if (!sample_count(seg, tolerance, floor, max_node_count - total, m)) return false;
-    total += m;
-    counts[k] = static_cast<unsigned int>(m);
-  }
+  std::uint64_t total = 0;
+  if (!segment_sample_counts<D>(coords, indices, tolerance, floor, counts, total)) return false;
   if (!samples.reserve(D, total) || !sample_params.reserve(total) || !node_params.reserve(N - 2) ||
       !node_positions.reserve(N - 2))
     return false;
