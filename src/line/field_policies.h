@@ -21,8 +21,6 @@ namespace linegen {
 struct size_field {
   using values = dense1D<double, 8>;
   using entry = double;
-  // How the gradation bound is asked to treat the field.
-  static constexpr int gradation_mode = -1;
 
   // The first n entries are valid sizes; an output of any shape is accepted.
   static bool valid(const values& v, std::size_t n) {
@@ -79,7 +77,6 @@ struct metric_field {
   using values = dense2D<double>;
   using entry = symmetric_fixed<double, D>;
   static constexpr std::size_t rows = entry::packed;
-  static constexpr int gradation_mode = 0;
 
   static bool valid(const values& v, std::size_t n) {
     return v.cols() >= n && cellkit::are_valid_metrics(v.sub_matrix(0, 0, v.rows(), n)) && v.rows() == rows;

@@ -15,8 +15,16 @@ constexpr double sqrt_dbl_min = 1.4916681462400413e-154;
 constexpr double sqrt_dbl_max = 1.3407807929942596e154;
 
 template <int N>
+bool all_valid(const double (&lambda)[N]) {
+  for (int k = 0; k < N; ++k)
+    if (!(lambda[k] > 0.0 && lambda[k] < DBL_MAX)) return false;
+  return true;
+}
+
+// The sizes of the eigenvalues; 0 (or NaN) gives DBL_MAX, DBL_MAX gives 0.
+template <int N>
 void sizes_of(const double (&lambda)[N], double (&sizes)[N]) {
-  if (valid_eigenvalues(lambda)) {
+  if (all_valid(lambda)) {
     for (int k = 0; k < N; ++k) sizes[k] = 1.0 / std::sqrt(lambda[k]);
     return;
   }
@@ -29,13 +37,6 @@ void sizes_of(const double (&lambda)[N], double (&sizes)[N]) {
     else
       sizes[k] = 1.0 / std::sqrt(l);
   }
-}
-
-template <int N>
-bool all_valid(const double (&lambda)[N]) {
-  for (int k = 0; k < N; ++k)
-    if (!(lambda[k] > 0.0 && lambda[k] < DBL_MAX)) return false;
-  return true;
 }
 
 template <int N>
@@ -129,9 +130,6 @@ bool cap_sizes(symmetric_fixed<double, N>& m, double hmax) {
 }
 
 }  // namespace
-
-bool valid_eigenvalues(const double (&lambda)[2]) { return all_valid(lambda); }
-bool valid_eigenvalues(const double (&lambda)[3]) { return all_valid(lambda); }
 
 bool reduce_metric_pair(metric_pair2& pair, const metric2& ma, const metric2& mb) {
   return reduce_pair(pair, ma, mb);

@@ -21,17 +21,12 @@ namespace linegen {
 using densekit::compose_metric;
 using densekit::dual_rows;
 using densekit::eigen_sym;
-using densekit::eigenvalues_sym;
 using densekit::gen_eigen_sym;
 using densekit::load_metric;
 using densekit::metric2;
 using densekit::metric3;
 using densekit::quadratic_form;
 using densekit::store_metric;
-
-// True when every value is > 0 and < DBL_MAX (a NaN makes it false).
-bool valid_eigenvalues(const double (&lambda)[2]);
-bool valid_eigenvalues(const double (&lambda)[3]);
 
 // ---------------------------------------------------------------------------
 // Metric pair: two metrics reduced to one common basis

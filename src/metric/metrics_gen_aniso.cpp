@@ -175,7 +175,7 @@ int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned in
   // The neighbour table comes before the resize, so that its failure leaves
   // the caller's metrics as they were.
   dense2D<unsigned int> neighbors;
-  if (!cellkit::get_neighbors(connectE2, cellkit::edge, false, neighbors)) return status_out_of_memory;
+  if (!cellkit::get_neighbors(connectE2, cellkit::edge, neighbors)) return status_out_of_memory;
   if (!make_room(metrics, 6, largest_edge_id(connectE2))) return status_out_of_memory;
 
   for (std::size_t e = 0; e < connectE2.cols(); ++e) {

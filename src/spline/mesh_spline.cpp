@@ -67,8 +67,8 @@ int field_on_samples(const dense2D<double>& coords, const dense1D<unsigned int, 
       edges(0, j) = static_cast<unsigned int>(j);
       edges(1, j) = static_cast<unsigned int>(j + 1);
     }
-    if (cellkit::bound_metric_gradations(s.points, edges, cellkit::edge, dense1D<unsigned int, 8>(), true,
-                                         Field::gradation_mode, gradation, sample_field) != status_ok)
+    if (cellkit::bound_metric_gradations(s.points, edges, cellkit::edge, dense1D<unsigned int, 8>(),
+                                         gradation, sample_field) != status_ok)
       return status_out_of_memory;
   }
   // A field that cannot be represented cannot be meshed.

@@ -84,22 +84,22 @@ TEST(GetNeighbors, ChainBranchAndFreeEnds) {
   dense2D<unsigned int> table;
   // A chain 0-1-2-3 with edge 1 reversed: neighbours are found whichever end
   // of the other edge is shared.
-  ASSERT_TRUE(cellkit::get_neighbors(edges({{0, 1}, {2, 1}, {2, 3}}), cellkit::edge, false, table));
+  ASSERT_TRUE(cellkit::get_neighbors(edges({{0, 1}, {2, 1}, {2, 3}}), cellkit::edge, table));
   EXPECT_TRUE(testing_support::same_matrix(table, edges({{1, none}, {0, 2}, {none, 1}})));
   // Three edges meeting at node 1: the lowest-numbered other edge is taken.
-  ASSERT_TRUE(cellkit::get_neighbors(edges({{3, 1}, {1, 2}, {4, 1}, {1, 5}}), cellkit::edge, false, table));
+  ASSERT_TRUE(cellkit::get_neighbors(edges({{3, 1}, {1, 2}, {4, 1}, {1, 5}}), cellkit::edge, table));
   EXPECT_TRUE(testing_support::same_matrix(table, edges({{1, none}, {none, 0}, {0, none}, {none, 0}})));
   // A 3-node edge: only the two ends count; a loop edge (a, a).
-  ASSERT_TRUE(cellkit::get_neighbors(edges({{0, 1, 9}, {1, 1, 9}}), cellkit::edge, false, table));
+  ASSERT_TRUE(cellkit::get_neighbors(edges({{0, 1, 9}, {1, 1, 9}}), cellkit::edge, table));
   EXPECT_TRUE(testing_support::same_matrix(table, edges({{1, none}, {0, 0}})));
   // The table is replaced, not appended to; no edges give an empty table.
-  ASSERT_TRUE(cellkit::get_neighbors(dense2D<unsigned int>(2, 0), cellkit::edge, false, table));
+  ASSERT_TRUE(cellkit::get_neighbors(dense2D<unsigned int>(2, 0), cellkit::edge, table));
   EXPECT_EQ(table.cols(), 0u);
 }
 
 TEST(GetNeighbors, RejectsWhatItCannotTabulate) {
   dense2D<unsigned int> table = edges({{5, 6}});
-  EXPECT_FALSE(cellkit::get_neighbors(dense2D<unsigned int>(1, 3, 0u), cellkit::edge, false, table));
+  EXPECT_FALSE(cellkit::get_neighbors(dense2D<unsigned int>(1, 3, 0u), cellkit::edge, table));
   EXPECT_TRUE(testing_support::same_matrix(table, edges({{5, 6}})));
 }
 

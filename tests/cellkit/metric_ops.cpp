@@ -157,8 +157,8 @@ TEST(BoundMetricGradations, SizesOnRandomChainsMeetTheBoundMinimally) {
     dense1D<double, 8> h(n), hs(n);
     std::copy(h0.begin(), h0.end(), h.begin());
     std::copy(h0.begin(), h0.end(), hs.begin());
-    ASSERT_EQ(bound_metric_gradations(x, edges, edge, {}, true, -1, g, h), 0);
-    ASSERT_EQ(bound_metric_gradations(x, shuffled, edge, {}, true, -1, g, hs), 0);
+    ASSERT_EQ(bound_metric_gradations(x, edges, edge, {}, g, h), 0);
+    ASSERT_EQ(bound_metric_gradations(x, shuffled, edge, {}, g, hs), 0);
     // The largest field under the bound: min over j of h0_j + g * (arc length between).
     for (std::size_t i = 0; i < n; ++i) {
       double best = h0[i], arc = 0.0;
@@ -174,15 +174,15 @@ TEST(BoundMetricGradations, SizesOnRandomChainsMeetTheBoundMinimally) {
 TEST(BoundMetricGradations, FixedNodesAndUnusableArguments) {
   const dense2D<double> x = testing_support::points({{0, 0}, {1, 0}, {2, 0}});
   dense1D<double, 8> h{0.1, 5.0, 5.0};
-  EXPECT_EQ(bound_metric_gradations(x, chain_edges(3), edge, {1u}, true, -1, 0.5, h), 0);
+  EXPECT_EQ(bound_metric_gradations(x, chain_edges(3), edge, {1u}, 0.5, h), 0);
   EXPECT_EQ(testing_support::to_vector(h), (std::vector<double>{0.1, 5.0, 5.0}));  // node 1 fixed
-  EXPECT_EQ(bound_metric_gradations(x, chain_edges(3), edge, {}, true, -1, 0.5, h), 0);
+  EXPECT_EQ(bound_metric_gradations(x, chain_edges(3), edge, {}, 0.5, h), 0);
   EXPECT_NEAR(h[1], 0.6, 1e-15);
   EXPECT_NEAR(h[2], 1.1, 1e-15);
   dense1D<double, 8> h3{0.1, 5.0, 5.0};
-  EXPECT_NE(bound_metric_gradations(x, chain_edges(3), edge, {}, true, -1, -1.0, h3), 0);
-  EXPECT_NE(bound_metric_gradations(x, chain_edges(3), edge, {}, true, -1, NAN, h3), 0);
-  EXPECT_EQ(bound_metric_gradations(x, dense2D<unsigned int>(2, 1, 7u), edge, {}, true, -1, 0.5, h3), 0);
+  EXPECT_NE(bound_metric_gradations(x, chain_edges(3), edge, {}, -1.0, h3), 0);
+  EXPECT_NE(bound_metric_gradations(x, chain_edges(3), edge, {}, NAN, h3), 0);
+  EXPECT_EQ(bound_metric_gradations(x, dense2D<unsigned int>(2, 1, 7u), edge, {}, 0.5, h3), 0);
   EXPECT_EQ(h3[1], 5.0);
 }
 
@@ -202,7 +202,7 @@ TEST(BoundMetricGradations, MetricsOnRandomChains) {
     }
     dense2D<double> before;
     before.copy(m);
-    ASSERT_EQ(bound_metric_gradations(x, chain_edges(n), edge, {}, true, 0, g, m), 0);
+    ASSERT_EQ(bound_metric_gradations(x, chain_edges(n), edge, {}, g, m), 0);
     for (std::size_t j = 0; j < n; ++j) {
       const metric<3> mb = zarn::densekit::load_metric<3>(before.col(j)),
                       mn = zarn::densekit::load_metric<3>(m.col(j));
@@ -230,8 +230,8 @@ TEST(BoundMetricGradations, IsotropicMetricsFollowTheSizes) {
   dense1D<double, 8> h(n);
   dense2D<double> m(3, n, 0.0);
   for (std::size_t j = 0; j < n; ++j) h[j] = size(rng), m(0, j) = m(2, j) = 1 / (h[j] * h[j]);
-  ASSERT_EQ(bound_metric_gradations(x, chain_edges(n), edge, {}, true, -1, 0.1, h), 0);
-  ASSERT_EQ(bound_metric_gradations(x, chain_edges(n), edge, {}, true, 0, 0.1, m), 0);
+  ASSERT_EQ(bound_metric_gradations(x, chain_edges(n), edge, {}, 0.1, h), 0);
+  ASSERT_EQ(bound_metric_gradations(x, chain_edges(n), edge, {}, 0.1, m), 0);
   for (std::size_t j = 0; j < n; ++j) {
     EXPECT_TRUE(near_rel(m(0, j) * h[j] * h[j], 1.0, 1e-12)) << j;
     EXPECT_NEAR(m(1, j), 0.0, 1e-12 * m(0, j));
@@ -243,7 +243,7 @@ TEST(BoundMetricGradations, IsotropicMetricsFollowTheSizes) {
     const double hj = (1.0 + 0.5 * j) * (j == 0 ? 1.0 : 1.0 + 1e-11);
     hair(0, j) = hair(2, j) = 1 / (hj * hj);
   }
-  ASSERT_EQ(bound_metric_gradations(line, chain_edges(4), edge, {}, true, 0, 0.5, hair), 0);
+  ASSERT_EQ(bound_metric_gradations(line, chain_edges(4), edge, {}, 0.5, hair), 0);
   for (std::size_t j = 0; j < 4; ++j)
     EXPECT_TRUE(near_rel(hair(0, j) * (1 + 0.5 * j) * (1 + 0.5 * j), 1.0, 1e-14)) << j;
 }

@@ -484,7 +484,7 @@ std::shared_ptr<Mesh> make_mesh() {
   s->out_edges = Edges(2, 1, 5u);
   Edges reversed = s->e2.sub_matrix(0, 3, 2, 2);  // a view: flips two edges of e2
   EXPECT_EQ(flip(reversed), 0);
-  EXPECT_TRUE(zarn::cellkit::get_neighbors(s->e2, zarn::cellkit::edge, false, s->neighbors));
+  EXPECT_TRUE(zarn::cellkit::get_neighbors(s->e2, zarn::cellkit::edge, s->neighbors));
   return s;
 }
 

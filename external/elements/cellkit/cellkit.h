@@ -64,24 +64,23 @@ bool minimum_metric(symmetric_fixed<double, 3> const& a, symmetric_fixed<double,
 // forward then backward until nothing changes (a chain in order settles in
 // one round; other edge sets take at most as many rounds as edges).
 // `fixed_nodes` keep their values but still bound their neighbours; edges with
-// an identifier beyond the field or the coordinates are skipped. `relative`
-// and `mode` are accepted as callers pass them (true; -1 sizes, 0 metrics) and
-// do not change the rule. Returns 0; -1 when the type is not the edge, the
+// an identifier beyond the field or the coordinates are skipped. Returns 0;
+// -1 when the type is not the edge, the
 // connectivity has fewer than 2 rows, g is negative or NaN, or the metrics do
 // not have 3 or 6 rows; -199 when the fixed-node mask cannot be allocated.
 int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
-                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, bool relative,
-                            int mode, double gradation, dense2D<double>& metrics);
+                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, double gradation,
+                            dense2D<double>& metrics);
 int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
-                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, bool relative,
-                            int mode, double gradation, dense1D<double, 8>& sizes);
+                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, double gradation,
+                            dense1D<double, 8>& sizes);
 
 // Edge neighbour table, one column per edge: row 0 an edge sharing the edge's
 // second node, row 1 an edge sharing its first node, no_neighbor for none;
 // where more than two edges meet, the lowest-numbered other edge. False, the
 // table untouched, when the connectivity is not one of edges or has as many
 // edges as no_neighbor, or when memory is lacking.
-bool get_neighbors(dense2D<unsigned int> const& connectivity, element_type type, bool unused,
+bool get_neighbors(dense2D<unsigned int> const& connectivity, element_type type,
                    dense2D<unsigned int>& neighbors);
 
 }  // namespace cellkit

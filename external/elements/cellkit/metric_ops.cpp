@@ -234,8 +234,8 @@ bool minimum_metric(symmetric_fixed<double, 3> const& a, symmetric_fixed<double,
 }
 
 int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
-                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, bool /*relative*/,
-                            int /*mode*/, double gradation, dense2D<double>& metrics) {
+                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, double gradation,
+                            dense2D<double>& metrics) {
   if (metrics.rows() == 3) {
     return bound_gradations(coords, connectivity, type, fixed_nodes, gradation,
                             metric_relaxation<2>{metrics});
@@ -248,8 +248,8 @@ int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int>
 }
 
 int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
-                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, bool /*relative*/,
-                            int /*mode*/, double gradation, dense1D<double, 8>& sizes) {
+                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, double gradation,
+                            dense1D<double, 8>& sizes) {
   return bound_gradations(coords, connectivity, type, fixed_nodes, gradation, size_relaxation{sizes});
 }
 

@@ -21,7 +21,7 @@ unsigned int other_edge(const std::uint64_t* first, const std::uint64_t* last, u
 
 }  // namespace
 
-bool get_neighbors(dense2D<unsigned int> const& connectivity, element_type type, bool /*unused*/,
+bool get_neighbors(dense2D<unsigned int> const& connectivity, element_type type,
                    dense2D<unsigned int>& neighbors) {
   if (type != edge) return false;
   const std::size_t n_edges = connectivity.cols();

@@ -68,9 +68,6 @@ bool eigen_sym2(double s00, double s01, double s11, double& lambda0, double& lam
 // decomposition fails (non-finite input); outputs are then unspecified.
 bool eigen_sym(const metric2& m, double (&lambda)[2], double (&vectors)[4]);
 bool eigen_sym(const metric3& m, double (&lambda)[3], double (&vectors)[9]);
-// Eigenvalues only (ascending); the 3D form calls dspev without vectors.
-bool eigenvalues_sym(const metric2& m, double (&lambda)[2]);
-bool eigenvalues_sym(const metric3& m, double (&lambda)[3]);
 
 // Generalised symmetric eigenproblem B x = mu A x, for A positive definite.
 // mu ascending, x column by column. With `normalise`, each x_k of non-zero

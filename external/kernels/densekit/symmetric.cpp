@@ -34,19 +34,17 @@ bool all_finite(const double* v, int n) {
   return true;
 }
 
-// dspev of order 3 on a copy of the packed matrix; with `vectors` null only the
-// eigenvalues are computed (jobz "N", leading dimension 1).
-bool dspev3(const double (&packed)[6], double (&w)[3], double* vectors) {
+// dspev of order 3 on a copy of the packed matrix: eigenvalues and vectors.
+bool dspev3(const double (&packed)[6], double (&w)[3], double (&vectors)[9]) {
   // Non-finite entries would only make the routine iterate to its limit.
   if (!all_finite(packed, 6)) return false;
   double ap[6];
   std::copy(packed, packed + 6, ap);
   double work[10] = {};
-  double z_unused[1] = {0.0};
   const int n = 3;
-  const int ldz = vectors ? 3 : 1;
+  const int ldz = 3;
   int info = 0;
-  dspev_(vectors ? "V" : "N", "U", &n, ap, w, vectors ? vectors : z_unused, &ldz, work, &info, 1, 1);
+  dspev_("V", "U", &n, ap, w, vectors, &ldz, work, &info, 1, 1);
   return info == 0;
 }
 
@@ -156,15 +154,6 @@ bool eigen_sym(const metric2& m, double (&lambda)[2], double (&vectors)[4]) {
 bool eigen_sym(const metric3& m, double (&lambda)[3], double (&vectors)[9]) {
   const double packed[6] = {m[0], m[1], m[2], m[3], m[4], m[5]};
   return dspev3(packed, lambda, vectors);
-}
-
-bool eigenvalues_sym(const metric2& m, double (&lambda)[2]) {
-  return eigen_sym2(m[0], m[1], m[2], lambda[0], lambda[1]);
-}
-
-bool eigenvalues_sym(const metric3& m, double (&lambda)[3]) {
-  const double packed[6] = {m[0], m[1], m[2], m[3], m[4], m[5]};
-  return dspev3(packed, lambda, nullptr);
 }
 
 bool gen_eigen_sym(const metric2& a, const metric2& b, double (&mu)[2], double (&x)[4], bool normalise) {
