@@ -88,9 +88,21 @@ bool gen_eigen_sym(const metric3& a, const metric3& b, double (&mu)[3], double (
 bool dual_rows(const double (&p)[4], double (&q)[4]);
 bool dual_rows(const double (&p)[9], double (&q)[9]);
 
-// M = sum_k lambda[k] v_k v_k^T, v_k column k of `vectors`, stored packed.
-void compose_metric(const double (&lambda)[2], const double (&vectors)[4], metric2& m);
-void compose_metric(const double (&lambda)[3], const double (&vectors)[9], metric3& m);
+// M = sum_k lambda[k] v_k v_k^T, v_k column k of `v`, stored packed. Inline:
+// interpolation composes one metric per target node.
+inline void compose_metric(const double (&lambda)[2], const double (&v)[4], metric2& m) {
+  m[0] = lambda[0] * v[0] * v[0] + lambda[1] * v[2] * v[2];
+  m[1] = lambda[0] * v[0] * v[1] + lambda[1] * v[2] * v[3];
+  m[2] = lambda[0] * v[1] * v[1] + lambda[1] * v[3] * v[3];
+}
+inline void compose_metric(const double (&lambda)[3], const double (&v)[9], metric3& m) {
+  for (int j = 0; j < 3; ++j)
+    for (int i = 0; i <= j; ++i) {
+      double s = 0.0;
+      for (int k = 0; k < 3; ++k) s += lambda[k] * v[k * 3 + i] * v[k * 3 + j];
+      m[j * (j + 1) / 2 + i] = s;
+    }
+}
 
 }  // namespace densekit
 }  // namespace zarn

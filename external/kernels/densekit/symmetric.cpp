@@ -230,19 +230,5 @@ bool gen_eigen_sym(const metric3& a, const metric3& b, double (&mu)[3], double (
   return true;
 }
 
-void compose_metric(const double (&lambda)[2], const double (&v)[4], metric2& m) {
-  m[0] = lambda[0] * v[0] * v[0] + lambda[1] * v[2] * v[2];
-  m[1] = lambda[0] * v[0] * v[1] + lambda[1] * v[2] * v[3];
-  m[2] = lambda[0] * v[1] * v[1] + lambda[1] * v[3] * v[3];
-}
-
-void compose_metric(const double (&lambda)[3], const double (&v)[9], metric3& m) {
-  for (int j = 0; j < 3; ++j)
-    for (int i = 0; i <= j; ++i) {
-      double s = 0.0;
-      for (int k = 0; k < 3; ++k) s += lambda[k] * v[k * 3 + i] * v[k * 3 + j];
-      m[j * (j + 1) / 2 + i] = s;
-    }
-}
 }  // namespace densekit
 }  // namespace zarn
