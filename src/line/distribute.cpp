@@ -187,6 +187,25 @@ class aniso_field {
   double size_a_ = 0.0, size_b_ = 0.0;
 };
 
+// Cumulative element count: c[i] elements from the chain's first node to
+// position i, from the known segment counts or as the field measures them.
+// False when the counts cannot be allocated.
+template <class Field>
+bool cumulative_counts(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                       const Field& field, const double* known_counts, dense1D<double, 8>& cumulative) {
+  const std::size_t N = chain.size();
+  if (!cumulative.resize(N)) return false;
+  double* c = cumulative.data();
+  c[0] = 0.0;
+  if (known_counts != nullptr) {
+    for (std::size_t i = 0; i + 1 < N; ++i) c[i + 1] = c[i] + known_counts[i];
+  } else {
+    for (std::size_t i = 0; i + 1 < N; ++i)
+      c[i + 1] = c[i] + field.segment_count(i, coords.col(chain[i]), coords.col(chain[i + 1]));
+  }
+  return true;
+}
+
 // The engine shared by both size fields: cumulative element count, count
 // rule and bounds, then the new nodes at equal steps of the cumulative count.
 // The outputs are sized once and written in place: no growth per node.
@@ -195,24 +214,17 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
                 const dense1D<double, 8>& params, Field& field, const count_bounds& bounds,
                 dense2D<double>& new_coords, dense1D<double, 8>& new_params, dense1D<double, 8>& cumulative,
                 const double* known_counts) {
-  new_coords.clear();
-  field.clear();
-  new_params.clear();
+  auto discard = [&] {
+    new_coords.clear();
+    field.clear();
+    new_params.clear();
+  };
+  discard();
   const std::size_t N = chain.size();
   assert(N >= 2 && "a chain has two ends");
   const unsigned int* ids = chain.data();
-
-  // Cumulative element count: c[i] elements from the chain's first node to
-  // position i.
-  if (!cumulative.resize(N)) return false;
-  double* c = cumulative.data();
-  c[0] = 0.0;
-  if (known_counts != nullptr) {
-    for (std::size_t i = 0; i + 1 < N; ++i) c[i + 1] = c[i] + known_counts[i];
-  } else {
-    for (std::size_t i = 0; i + 1 < N; ++i)
-      c[i + 1] = c[i] + field.segment_count(i, coords.col(ids[i]), coords.col(ids[i + 1]));
-  }
+  if (!cumulative_counts(coords, chain, field, known_counts, cumulative)) return false;
+  const double* c = cumulative.data();
   const double total = c[N - 1];
   // An infinite element count (sizes far below the segment lengths, or
   // coordinate differences that overflow) has no step to place nodes at:
@@ -229,9 +241,7 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
   const bool with_params = !params.empty();
   if (!new_coords.reserve(D, added) || !new_coords.resize(D, added) || !field.resize(added) ||
       !new_params.reserve(added) || (with_params && !new_params.resize(added))) {
-    new_coords.clear();
-    field.clear();
-    new_params.clear();
+    discard();
     return false;
   }
 
@@ -244,9 +254,7 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
     const double* b = coords.col(ids[s + 1]);
     const segment_entry entry = field.enter_segment(s, a, b);
     if (entry != segment_entry::ok) {
-      new_coords.clear();
-      field.clear();
-      new_params.clear();
+      discard();
       return entry == segment_entry::no_nodes;
     }
     const double f = c[s + 1] > c[s] ? (x - c[s]) / (c[s + 1] - c[s]) : 0.0;

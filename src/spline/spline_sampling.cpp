@@ -146,6 +146,32 @@ bool segment_sample_counts(const dense2D<double>& coords, const dense1D<unsigned
   return true;
 }
 
+// The samples of one segment after its start, at t = j / m for j = 1 ... m - 1,
+// with the chord-length parameters s + ell t; the largest squared distance of
+// a sample from the segment's chord is kept in deviation2. False when a
+// sample cannot be appended.
+template <int D>
+bool sample_segment(const spline_segment<D>& seg, unsigned int m, double s, double ell,
+                    dense2D<double>& samples, dense1D<double, 8>& sample_params, double& deviation2) {
+  vector_fixed<double, D> chord;
+  for (int c = 0; c < D; ++c) chord[c] = seg.a1[c] + seg.a2[c] + seg.a3[c];
+  const double chord2 = dot(chord, chord);
+  const double step = 1.0 / m;
+  for (unsigned int j = 1; j < m; ++j) {
+    const double t = j * step;
+    sample_params.push_back(s + ell * t);
+    vector_fixed<double, D> q, p;
+    for (int c = 0; c < D; ++c) q[c] = ((seg.a3[c] * t + seg.a2[c]) * t + seg.a1[c]) * t;
+    // Squared distance from the chord line; NaN for a point-like segment,
+    // which the comparison skips.
+    const double d2 = cross_norm2(q, chord) / chord2;
+    if (d2 > deviation2) deviation2 = d2;
+    for (int c = 0; c < D; ++c) p[c] = seg.a0[c] + q[c];
+    if (!append_node(p, samples)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 template <int D>
@@ -175,31 +201,15 @@ bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>
   for (std::size_t k = 0; k < segments; ++k) {
     spline_segment<D> seg;
     spline_coefficients(coords, indices[k], indices[k + 1], indices[k + 2], indices[k + 3], seg);
-    const unsigned int m = counts[k];
     // |P'(0)|: the chord's length when the start tangent is constrained or
     // the piece is straight.
     const double ell = std::sqrt(dot(seg.a1, seg.a1));
-    vector_fixed<double, D> chord;
-    for (int c = 0; c < D; ++c) chord[c] = seg.a1[c] + seg.a2[c] + seg.a3[c];
-    const double chord2 = dot(chord, chord);
-
     node_params.push_back(s);
     sample_params.push_back(s);
     node_positions.push_back(static_cast<unsigned int>(samples.cols()));
-    if (!append_node(seg.a0, samples)) return false;
-    const double step = 1.0 / m;
-    for (unsigned int j = 1; j < m; ++j) {
-      const double t = j * step;
-      sample_params.push_back(s + ell * t);
-      vector_fixed<double, D> q, p;
-      for (int c = 0; c < D; ++c) q[c] = ((seg.a3[c] * t + seg.a2[c]) * t + seg.a1[c]) * t;
-      // Squared distance from the chord line; NaN for a point-like segment,
-      // which the comparison skips.
-      const double d2 = cross_norm2(q, chord) / chord2;
-      if (d2 > deviation2) deviation2 = d2;
-      for (int c = 0; c < D; ++c) p[c] = seg.a0[c] + q[c];
-      if (!append_node(p, samples)) return false;
-    }
+    if (!append_node(seg.a0, samples) ||
+        !sample_segment(seg, counts[k], s, ell, samples, sample_params, deviation2))
+      return false;
     s += ell;
   }
   // Coordinates whose differences overflow give an infinite or NaN length:
