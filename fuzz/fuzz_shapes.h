@@ -43,7 +43,7 @@ inline dense2D<unsigned int> chain_edges(FuzzedDataProvider& in, std::size_t bou
 inline dense2D<unsigned int> neighbour_table(FuzzedDataProvider& in, const dense2D<unsigned int>& edges) {
   dense2D<unsigned int> nb;
   if (edges.rows() >= 2 && in.ConsumeIntegralInRange<int>(0, 7) != 0 &&
-      zarn::cellkit::get_neighbors(edges, zarn::cellkit::edge, false, nb) == 0) {
+      zarn::cellkit::get_neighbors(edges, zarn::cellkit::edge, nb)) {
     if (nb.rows() != edges.rows() && in.ConsumeBool()) {
       // Three-node edges: the table must have the connectivity's shape.
       dense2D<unsigned int> wide(edges.rows(), edges.cols(), 4294967295u);

@@ -25,6 +25,7 @@ echo "find_package host: ok"
 pc_dir=$(dirname "$(find "$prefix" -name linegen.pc | head -1)")
 g++ -std=c++17 -Wall -Wextra -Wpedantic -Werror "$src/examples/extrude_demo.cpp" -o "$host/pc_host" \
   $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs linegen)
-"$host/pc_host" >/dev/null
+# The .pc file sets no run path: the host finds the library as a user would.
+LD_LIBRARY_PATH="$(PKG_CONFIG_PATH="$pc_dir" pkg-config --variable=libdir linegen)" "$host/pc_host" >/dev/null
 echo "pkg-config host: ok"
 rm -rf "$host"

@@ -18,8 +18,14 @@
 
 #include <zarn/containers.h>
 
+// Exported from the shared library; a host on Windows imports them. The
+// library's own build defines LINEGEN_BUILDING_LIBRARY.
 #if defined(_WIN32)
+#if defined(LINEGEN_BUILDING_LIBRARY)
 #define LINEGEN_API __declspec(dllexport)
+#else
+#define LINEGEN_API __declspec(dllimport)
+#endif
 #else
 #define LINEGEN_API __attribute__((visibility("default")))
 #endif
@@ -41,8 +47,8 @@ constexpr unsigned int no_count = 4294967295u;
 // ---------------------------------------------------------------------------
 // Library frame
 
-// The library's version, "4.9.0.0": a constant string, the same pointer on
-// every call.
+// The library's version, "major.minor.patch.tweak" as the build's project
+// version gives it: a constant string, the same pointer on every call.
 LINEGEN_API char const* version();
 
 // ---------------------------------------------------------------------------

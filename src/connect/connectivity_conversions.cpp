@@ -4,7 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "geometry/id_bound.h"
+#include "append/append.h"
+#include "ids/node_ids.h"
 
 namespace zarn {
 namespace linegen {
@@ -17,9 +18,7 @@ namespace {
 // unchanged, when memory is lacking.
 bool grow_columns(dense2D<unsigned int>& out, std::size_t rows, std::size_t added, std::size_t& first) {
   first = out.empty() ? 0 : out.cols();
-  if (added > static_cast<std::size_t>(-1) - first) return false;
-  if (!out.reserve(rows, first + added)) return false;
-  return out.resize(rows, first + added);
+  return reserve_columns_behind(out, rows, added) && out.resize(rows, first + added);
 }
 
 }  // namespace
@@ -30,7 +29,7 @@ int indices_to_connectE2(const dense1D<unsigned int, 8>& indices, dense2D<unsign
   if (n == 1) return -1;
   if (!connectE2.empty() && connectE2.rows() != 2) return -2;
   std::size_t c = 0;
-  if (!grow_columns(connectE2, 2, n - 1, c)) return -199;
+  if (!grow_columns(connectE2, 2, n - 1, c)) return status_out_of_memory;
   for (std::size_t k = 0; k + 1 < n; ++k) {
     unsigned int* col = connectE2.col(c + k);
     col[0] = indices[k];
@@ -46,7 +45,7 @@ int indices_to_connectE3(const dense1D<unsigned int, 8>& indices, dense2D<unsign
   if (!connectE3.empty() && connectE3.rows() != 3) return -2;
   const std::size_t m = (n - 1) / 2;
   std::size_t c = 0;
-  if (!grow_columns(connectE3, 3, m, c)) return -199;
+  if (!grow_columns(connectE3, 3, m, c)) return status_out_of_memory;
   // The chain reads end, middle, end, middle, ..., end; an edge stores its two
   // ends first and its middle node last.
   for (std::size_t e = 0; e < m; ++e) {
@@ -63,9 +62,9 @@ int E3_to_2E2(const dense2D<unsigned int>& connectE3, dense2D<unsigned int>& con
   if (m == 0) return 0;
   if (connectE3.rows() != 3) return -1;
   if (!connectE2.empty() && connectE2.rows() != 2) return -2;
-  if (m > static_cast<std::size_t>(-1) / 2) return -199;
+  if (m > static_cast<std::size_t>(-1) / 2) return status_out_of_memory;
   std::size_t c = 0;
-  if (!grow_columns(connectE2, 2, 2 * m, c)) return -199;
+  if (!grow_columns(connectE2, 2, 2 * m, c)) return status_out_of_memory;
   for (std::size_t j = 0; j < m; ++j) {
     const unsigned int* edge = connectE3.col(j);
     unsigned int* first = connectE2.col(c + 2 * j);
@@ -86,19 +85,19 @@ int convert_E2(dense2D<double>& coords, dense2D<unsigned int>& connectivity, uns
   if (E == 0 || p == 0) return 0;
   const std::size_t c0 = coords.cols();
   if (!cellkit::check_IDs(connectivity, cellkit::edge, id_bound(c0))) return -2;
-  // The new nodes need identifiers below 4294967295 (which means "none").
-  const std::uint64_t room = 4294967295u - static_cast<std::uint64_t>(c0);
-  if (static_cast<std::uint64_t>(E) > room / p) return -199;
+  // The new nodes need identifiers below no_count (which means "none").
+  const std::uint64_t room = max_node_count - static_cast<std::uint64_t>(c0);
+  if (static_cast<std::uint64_t>(E) > room / p) return status_out_of_memory;
   const std::size_t total = c0 + E * p;
 
   // Room for both first, then the shapes: a failure leaves both arguments as
   // they were on entry (with room reserved, the resizes do not allocate; the
   // coordinates, which only gain columns, are the ones to undo).
-  if (!coords.reserve(D, total) || !connectivity.reserve(p + 2, E)) return -199;
-  if (!coords.resize(D, total)) return -199;
+  if (!coords.reserve(D, total) || !connectivity.reserve(p + 2, E)) return status_out_of_memory;
+  if (!coords.resize(D, total)) return status_out_of_memory;
   if (!connectivity.resize(p + 2, E)) {
     coords.resize(D, c0);
-    return -199;
+    return status_out_of_memory;
   }
 
   // Edge j's added nodes are c0 + j p ... c0 + j p + p - 1, equally spaced

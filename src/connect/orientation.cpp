@@ -41,7 +41,7 @@ int mesh_reorient(dense2D<unsigned int>& connectivity, dense2D<unsigned int>& ne
                   unsigned int start_edge, int all_components) {
   const std::size_t E = connectivity.cols();
   if (E == 0) return 0;
-  if (!cellkit::check_IDs(connectivity, cellkit::edge, 4294967295u)) return -1;
+  if (!cellkit::check_IDs(connectivity, cellkit::edge, no_count)) return -1;
   const std::size_t N = connectivity.rows();
   if (neighbors.rows() != N || neighbors.cols() != E) return -2;
   if (start_edge >= E) return -3;
@@ -52,7 +52,7 @@ int mesh_reorient(dense2D<unsigned int>& connectivity, dense2D<unsigned int>& ne
   edge_marks visited;
   dense1D<unsigned int, 8> queue;
   dense1D<unsigned int, 8> reversed;
-  if (!visited.allocate(E) || !queue.reserve(E < 1024 ? E : 1024)) return -199;
+  if (!visited.allocate(E) || !queue.reserve(E < 1024 ? E : 1024)) return status_out_of_memory;
 
   auto undo = [&](int code) {
     for (std::size_t i = reversed.size(); i-- > 0;) {
@@ -69,7 +69,7 @@ int mesh_reorient(dense2D<unsigned int>& connectivity, dense2D<unsigned int>& ne
     while (seed < E && visited.test(seed)) ++seed;
     if (seed == E) break;
     queue.clear();
-    if (!queue.push_back(static_cast<unsigned int>(seed))) return undo(-199);
+    if (!queue.push_back(static_cast<unsigned int>(seed))) return undo(status_out_of_memory);
     for (std::size_t head = 0; head < queue.size(); ++head) {
       const std::size_t e = queue[head];
       if (visited.test(e)) continue;  // queued twice before its turn
@@ -91,11 +91,11 @@ int mesh_reorient(dense2D<unsigned int>& connectivity, dense2D<unsigned int>& ne
         }
         // f must start where e ends (through row 0) or end where e starts.
         if (position != side) {
-          if (!reversed.push_back(static_cast<unsigned int>(f))) return undo(-199);
+          if (!reversed.push_back(static_cast<unsigned int>(f))) return undo(status_out_of_memory);
           swap_ends(connectivity, f);
           swap_ends(neighbors, f);
         }
-        if (!queue.push_back(static_cast<unsigned int>(f))) return undo(-199);
+        if (!queue.push_back(static_cast<unsigned int>(f))) return undo(status_out_of_memory);
       }
     }
     if (all_components == 0) break;

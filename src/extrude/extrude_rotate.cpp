@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include <densekit/vectors.h>
 #include <linegen/linegen.h>
 
 #include "extrude/extrusion.h"
@@ -84,12 +85,7 @@ struct spatial_arc {
     vector_fixed<double, 3> w;
 
     // |d x w|: the distance to the axis times the angle.
-    double length() const {
-      const double cx = d[1] * w[2] - d[2] * w[1];
-      const double cy = d[2] * w[0] - d[0] * w[2];
-      const double cz = d[0] * w[1] - d[1] * w[0];
-      return std::sqrt(cx * cx + cy * cy + cz * cz);
-    }
+    double length() const { return std::sqrt(densekit::squared_cross_norm(d.data(), w.data())); }
     vector_fixed<double, 3> point(double t) const {
       const matrix3 r = rotation_matrix(vector_fixed<double, 3>(t * w[0], t * w[1], t * w[2]));
       vector_fixed<double, 3> p;

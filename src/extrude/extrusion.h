@@ -12,7 +12,7 @@
 #include <linegen/linegen.h>
 #include <zarn/containers.h>
 
-#include "extrude/append_node.h"
+#include "append/append.h"
 #include "progression/progression.h"
 
 namespace zarn {

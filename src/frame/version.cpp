@@ -1,10 +1,12 @@
 #include <linegen/linegen.h>
 
+#include "linegen_version.h"
+
 namespace zarn {
 namespace linegen {
 
 char const* version() {
-  static constexpr char text[] = "4.9.0.0";  // constant data: one pointer for every call
+  static constexpr char text[] = LINEGEN_VERSION_STRING;  // constant data: one pointer for every call
   return text;
 }
 

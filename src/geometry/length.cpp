@@ -1,10 +1,11 @@
 #include <cellkit/cellkit.h>
+#include <densekit/vectors.h>
 
 #include <linegen/linegen.h>
 #include <cmath>
 #include <cstddef>
 
-#include "geometry/id_bound.h"
+#include "ids/node_ids.h"
 
 namespace zarn {
 namespace linegen {
@@ -12,10 +13,7 @@ namespace linegen {
 namespace {
 
 inline double distance(const double* a, const double* b, bool space) noexcept {
-  const double dx = b[0] - a[0];
-  const double dy = b[1] - a[1];
-  const double dz = space ? b[2] - a[2] : 0.0;
-  return std::sqrt(dx * dx + dy * dy + dz * dz);
+  return densekit::distance(a, b, space ? 3 : 2);
 }
 
 }  // namespace

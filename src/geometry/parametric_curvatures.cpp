@@ -1,10 +1,11 @@
 #include <cellkit/cellkit.h>
+#include <densekit/vectors.h>
 
 #include <linegen/linegen.h>
 #include <cmath>
 #include <cstddef>
 
-#include "geometry/id_bound.h"
+#include "ids/node_ids.h"
 
 namespace zarn {
 namespace linegen {
@@ -18,8 +19,8 @@ int parametric_curvatures(const dense1D<double, 8>& params, const dense2D<unsign
   if ((derivatives.rows() != 2 && derivatives.rows() != 3) || derivatives.cols() != nodes) return -3;
 
   dense1D<double, 8> weight;
-  if (!weight.resize(nodes, 0.0)) return -199;
-  if (!curvatures.resize(nodes, 0.0)) return -199;
+  if (!weight.resize(nodes, 0.0)) return status_out_of_memory;
+  if (!curvatures.resize(nodes, 0.0)) return status_out_of_memory;
   double* W = weight.data();
   double* K = curvatures.data();
   const bool space = derivatives.rows() == 3;
@@ -34,12 +35,9 @@ int parametric_curvatures(const dense1D<double, 8>& params, const dense2D<unsign
     const double* db = derivatives.col(b);
     const double s[3] = {da[0] + db[0], da[1] + db[1], space ? da[2] + db[2] : 0.0};
     const double d[3] = {db[0] - da[0], db[1] - da[1], space ? db[2] - da[2] : 0.0};
-    const double s2 = s[0] * s[0] + s[1] * s[1] + s[2] * s[2];
+    const double s2 = densekit::squared_norm3(s);
     if (s2 == 0.0) continue;
-    const double cx = d[1] * s[2] - d[2] * s[1];
-    const double cy = d[2] * s[0] - d[0] * s[2];
-    const double cz = d[0] * s[1] - d[1] * s[0];
-    const double ke = 4.0 * std::sqrt((cx * cx + cy * cy + cz * cz) / (s2 * s2 * s2));
+    const double ke = 4.0 * std::sqrt(densekit::squared_cross_norm(d, s) / (s2 * s2 * s2));
     const double step = std::fabs(params[b] - params[a]);
     K[a] += ke;
     K[b] += ke;

@@ -1,23 +1,15 @@
 #include "line/distribute.h"
 
+#include <densekit/vectors.h>
+
 #include <cassert>
 #include <cmath>
 #include <cstring>
 
 #include "metric/metric_algebra.h"
-#include "progression/progression.h"
 
 namespace zarn {
 namespace linegen {
-
-std::uint64_t bounded_element_count(double total, bool force_even, std::uint64_t nmin, std::uint64_t nmax) {
-  std::uint64_t n = round_count(total, force_even ? 2 : 1);
-  if (n == 0) n = 1;
-  if (n < nmin) n = nmin;
-  if (n > nmax) n = nmax;
-  if (force_even && n % 2 == 1) n += 1;
-  return n;
-}
 
 namespace {
 
@@ -54,16 +46,6 @@ inline double within(double p, double a, double b) {
   return p;
 }
 
-template <int D>
-double distance(const double* a, const double* b) {
-  double sum = 0.0;
-  for (int r = 0; r < D; ++r) {
-    const double d = b[r] - a[r];
-    sum += d * d;
-  }
-  return std::sqrt(sum);
-}
-
 // The isotropic size field: a size per chain position, linear in arc length
 // along each segment.
 template <int D>
@@ -73,7 +55,7 @@ class iso_field {
   void clear() { out_.clear(); }
   bool resize(std::size_t n) { return out_.reserve(n) && out_.resize(n); }
   double segment_count(std::size_t i, const double* a, const double* b) const {
-    return ideal_segment_count(distance<D>(a, b), h_[i], h_[i + 1]);
+    return ideal_segment_count(densekit::distance(a, b, D), h_[i], h_[i + 1]);
   }
   segment_entry enter_segment(std::size_t, const double*, const double*) { return segment_entry::ok; }
   double position(double f, std::size_t s, const double*, const double*) const {
@@ -137,7 +119,7 @@ class aniso_field {
       return segment_entry::no_nodes;
     double la2, lb2;
     squared_lengths(s, a, b, la2, lb2);
-    const double length = distance<D>(a, b);
+    const double length = densekit::distance(a, b, D);
     size_a_ = length / std::sqrt(la2);
     size_b_ = length / std::sqrt(lb2);
     if (!(usable_size(size_a_) && usable_size(size_b_))) return segment_entry::failed;
@@ -170,7 +152,8 @@ class aniso_field {
       return;
     }
     metric m;
-    (void)interpolate_metric_pair(pair_, t, m);  // t in [0, 1]: always succeeds
+    [[maybe_unused]] const bool interpolated = interpolate_metric_pair(pair_, t, m);
+    assert(interpolated && "a fraction in [0, 1] always interpolates");
     store_metric(m, out_.col(k));
   }
 
@@ -179,14 +162,7 @@ class aniso_field {
   static bool signed_diagonal(const double* m) {
     return m[0] >= 0.0 && m[2] >= 0.0 && (D == 2 || m[rows - 1] >= 0.0);
   }
-  metric column(std::size_t i) const {
-    metric m;
-    store_to(metrics_.col(i), m);
-    return m;
-  }
-  static void store_to(const double* c, metric& m) {
-    for (std::size_t k = 0; k < rows; ++k) m[k] = c[k];
-  }
+  metric column(std::size_t i) const { return load_metric<D>(metrics_.col(i)); }
   // Squared length of the segment a -> b in the metrics of positions i and
   // i + 1.
   void squared_lengths(std::size_t i, const double* a, const double* b, double& la2, double& lb2) const {
@@ -211,23 +187,13 @@ class aniso_field {
   double size_a_ = 0.0, size_b_ = 0.0;
 };
 
-// The engine shared by both size fields: cumulative element count, count
-// rule and bounds, then the new nodes at equal steps of the cumulative count.
-// The outputs are sized once and written in place: no growth per node.
-template <int D, class Field>
-bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                const dense1D<double, 8>& params, Field& field, double min_total, bool force_even,
-                std::uint64_t nmin, std::uint64_t nmax, dense2D<double>& new_coords,
-                dense1D<double, 8>& new_params, dense1D<double, 8>& cumulative, const double* known_counts) {
-  new_coords.clear();
-  field.clear();
-  new_params.clear();
+// Cumulative element count: c[i] elements from the chain's first node to
+// position i, from the known segment counts or as the field measures them.
+// False when the counts cannot be allocated.
+template <class Field>
+bool cumulative_counts(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                       const Field& field, const double* known_counts, dense1D<double, 8>& cumulative) {
   const std::size_t N = chain.size();
-  assert(N >= 2 && "a chain has two ends");
-  const unsigned int* ids = chain.data();
-
-  // Cumulative element count: c[i] elements from the chain's first node to
-  // position i.
   if (!cumulative.resize(N)) return false;
   double* c = cumulative.data();
   c[0] = 0.0;
@@ -235,16 +201,38 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
     for (std::size_t i = 0; i + 1 < N; ++i) c[i + 1] = c[i] + known_counts[i];
   } else {
     for (std::size_t i = 0; i + 1 < N; ++i)
-      c[i + 1] = c[i] + field.segment_count(i, coords.col(ids[i]), coords.col(ids[i + 1]));
+      c[i + 1] = c[i] + field.segment_count(i, coords.col(chain[i]), coords.col(chain[i + 1]));
   }
+  return true;
+}
+
+// The engine shared by both size fields: cumulative element count, count
+// rule and bounds, then the new nodes at equal steps of the cumulative count.
+// The outputs are sized once and written in place: no growth per node.
+template <int D, class Field>
+bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                const dense1D<double, 8>& params, Field& field, const count_bounds& bounds,
+                dense2D<double>& new_coords, dense1D<double, 8>& new_params, dense1D<double, 8>& cumulative,
+                const double* known_counts) {
+  auto discard = [&] {
+    new_coords.clear();
+    field.clear();
+    new_params.clear();
+  };
+  discard();
+  const std::size_t N = chain.size();
+  assert(N >= 2 && "a chain has two ends");
+  const unsigned int* ids = chain.data();
+  if (!cumulative_counts(coords, chain, field, known_counts, cumulative)) return false;
+  const double* c = cumulative.data();
   const double total = c[N - 1];
   // An infinite element count (sizes far below the segment lengths, or
   // coordinate differences that overflow) has no step to place nodes at:
   // like any count that cannot be represented, it fails the call.
   if (std::isinf(total)) return false;
 
-  const std::uint64_t n = bounded_element_count(total, force_even, nmin, nmax);
-  if (total < min_total || std::isnan(total) || n == 1) return true;
+  const std::uint64_t n = bounded_element_count(total, bounds);
+  if (total < 0.0 || std::isnan(total) || n == 1) return true;
   const double step = total / static_cast<double>(n);
   // New nodes get 32-bit identifiers after the existing ones: a count that
   // cannot be numbered cannot be stored either.
@@ -253,9 +241,7 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
   const bool with_params = !params.empty();
   if (!new_coords.reserve(D, added) || !new_coords.resize(D, added) || !field.resize(added) ||
       !new_params.reserve(added) || (with_params && !new_params.resize(added))) {
-    new_coords.clear();
-    field.clear();
-    new_params.clear();
+    discard();
     return false;
   }
 
@@ -268,9 +254,7 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
     const double* b = coords.col(ids[s + 1]);
     const segment_entry entry = field.enter_segment(s, a, b);
     if (entry != segment_entry::ok) {
-      new_coords.clear();
-      field.clear();
-      new_params.clear();
+      discard();
       return entry == segment_entry::no_nodes;
     }
     const double f = c[s + 1] > c[s] ? (x - c[s]) / (c[s + 1] - c[s]) : 0.0;
@@ -285,119 +269,45 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
   return true;
 }
 
+// The engine's state for each kind of field.
+template <int D, class Field>
+struct engine_field;
+template <int D>
+struct engine_field<D, size_field> {
+  using type = iso_field<D>;
+};
+template <int D>
+struct engine_field<D, metric_field<D>> {
+  using type = aniso_field<D>;
+};
+
 }  // namespace
 
-template <int D>
-bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                          const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, double min_total,
-                          bool force_even, std::uint64_t nmin, std::uint64_t nmax,
-                          dense2D<double>& new_coords, dense1D<double, 8>& new_sizes,
-                          dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
-                          const double* known_counts) {
-  iso_field<D> field(sizes, new_sizes);
-  return distribute<D>(coords, chain, params, field, min_total, force_even, nmin, nmax, new_coords,
-                       new_params, workspace, known_counts);
-}
-
-template <int D>
-bool distribute_nodes_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                          const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, double min_total,
-                          bool force_even, std::uint64_t nmin, std::uint64_t nmax,
-                          dense2D<double>& new_coords, dense1D<double, 8>& new_sizes,
-                          dense1D<double, 8>& new_params) {
-  dense1D<double, 8> workspace;
-  return distribute_nodes_iso<D>(coords, chain, params, sizes, min_total, force_even, nmin, nmax, new_coords,
-                                 new_sizes, new_params, workspace, nullptr);
-}
-
-template <int D>
-bool distribute_nodes_aniso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                            const dense1D<double, 8>& params, const dense2D<double>& metrics,
-                            double min_total, bool force_even, std::uint64_t nmin, std::uint64_t nmax,
-                            dense2D<double>& new_coords, dense2D<double>& new_metrics,
-                            dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
-                            const double* known_counts) {
-  aniso_field<D> field(metrics, new_metrics);
-  return distribute<D>(coords, chain, params, field, min_total, force_even, nmin, nmax, new_coords,
-                       new_params, workspace, known_counts);
-}
-
-template <int D>
-bool distribute_nodes_aniso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                            const dense1D<double, 8>& params, const dense2D<double>& metrics,
-                            double min_total, bool force_even, std::uint64_t nmin, std::uint64_t nmax,
-                            dense2D<double>& new_coords, dense2D<double>& new_metrics,
-                            dense1D<double, 8>& new_params) {
-  dense1D<double, 8> workspace;
-  return distribute_nodes_aniso<D>(coords, chain, params, metrics, min_total, force_even, nmin, nmax,
-                                   new_coords, new_metrics, new_params, workspace, nullptr);
-}
-
-template <int D>
-bool segment_counts_iso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                        const dense1D<double, 8>& sizes, dense1D<double, 8>& counts) {
-  dense1D<double, 8> unused;
-  const iso_field<D> field(sizes, unused);
-  const std::size_t N = chain.size();
+template <int D, class Field>
+bool node_distributor<D, Field>::segment_counts(dense1D<double, 8>& counts) const {
+  values unused;
+  const typename engine_field<D, Field>::type field(field_, unused);
+  const std::size_t N = chain_.size();
   if (!counts.resize(N - 1)) return false;
   for (std::size_t i = 0; i + 1 < N; ++i)
-    counts[i] = field.segment_count(i, coords.col(chain[i]), coords.col(chain[i + 1]));
+    counts[i] = field.segment_count(i, coords_.col(chain_[i]), coords_.col(chain_[i + 1]));
   return true;
 }
 
-template <int D>
-bool segment_counts_aniso(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                          const dense2D<double>& metrics, dense1D<double, 8>& counts) {
-  dense2D<double> unused;
-  const aniso_field<D> field(metrics, unused);
-  const std::size_t N = chain.size();
-  if (!counts.resize(N - 1)) return false;
-  for (std::size_t i = 0; i + 1 < N; ++i)
-    counts[i] = field.segment_count(i, coords.col(chain[i]), coords.col(chain[i + 1]));
-  return true;
+template <int D, class Field>
+bool node_distributor<D, Field>::distribute(const dense1D<double, 8>& params, const count_bounds& bounds,
+                                            dense2D<double>& new_coords, values& new_field,
+                                            dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
+                                            const double* known_counts) const {
+  typename engine_field<D, Field>::type field(field_, new_field);
+  return linegen::distribute<D>(coords_, chain_, params, field, bounds, new_coords, new_params, workspace,
+                                known_counts);
 }
 
-template bool segment_counts_iso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                    const dense1D<double, 8>&, dense1D<double, 8>&);
-template bool segment_counts_iso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                    const dense1D<double, 8>&, dense1D<double, 8>&);
-template bool segment_counts_aniso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                      const dense2D<double>&, dense1D<double, 8>&);
-template bool segment_counts_aniso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                      const dense2D<double>&, dense1D<double, 8>&);
-template bool distribute_nodes_iso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                      const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
-                                      std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
-                                      dense1D<double, 8>&);
-template bool distribute_nodes_iso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                      const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
-                                      std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
-                                      dense1D<double, 8>&);
-template bool distribute_nodes_aniso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                        const dense1D<double, 8>&, const dense2D<double>&, double, bool,
-                                        std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
-                                        dense1D<double, 8>&);
-template bool distribute_nodes_aniso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                        const dense1D<double, 8>&, const dense2D<double>&, double, bool,
-                                        std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
-                                        dense1D<double, 8>&);
-
-template bool distribute_nodes_iso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                      const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
-                                      std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
-                                      dense1D<double, 8>&, dense1D<double, 8>&, const double*);
-template bool distribute_nodes_iso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                      const dense1D<double, 8>&, const dense1D<double, 8>&, double, bool,
-                                      std::uint64_t, std::uint64_t, dense2D<double>&, dense1D<double, 8>&,
-                                      dense1D<double, 8>&, dense1D<double, 8>&, const double*);
-template bool distribute_nodes_aniso<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                        const dense1D<double, 8>&, const dense2D<double>&, double, bool,
-                                        std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
-                                        dense1D<double, 8>&, dense1D<double, 8>&, const double*);
-template bool distribute_nodes_aniso<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                        const dense1D<double, 8>&, const dense2D<double>&, double, bool,
-                                        std::uint64_t, std::uint64_t, dense2D<double>&, dense2D<double>&,
-                                        dense1D<double, 8>&, dense1D<double, 8>&, const double*);
+template class node_distributor<2, size_field>;
+template class node_distributor<3, size_field>;
+template class node_distributor<2, metric_field<2>>;
+template class node_distributor<3, metric_field<3>>;
 
 }  // namespace linegen
 }  // namespace zarn

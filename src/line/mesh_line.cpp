@@ -4,9 +4,10 @@
 #include <cmath>
 
 #include <cellkit/cellkit.h>
+#include <densekit/vectors.h>
 #include <linegen/linegen.h>
 
-#include "geometry/id_bound.h"
+#include "ids/node_ids.h"
 #include "line/polyline_mesher.h"
 #include "progression/progression.h"
 
@@ -68,11 +69,7 @@ int chord_parameters(const dense2D<double>& coords, const dense1D<unsigned int, 
                      dense1D<double, 8>& params) {
   const std::size_t n = indices.size(), rows = coords.rows();
   auto piece = [&](std::size_t i) {
-    const double* a = coords.col(indices[i - 1]);
-    const double* b = coords.col(indices[i]);
-    double sum = 0.0;
-    for (std::size_t r = 0; r < rows; ++r) sum += (b[r] - a[r]) * (b[r] - a[r]);
-    return std::sqrt(sum);
+    return densekit::distance(coords.col(indices[i - 1]), coords.col(indices[i]), rows);
   };
   double total = 0.0;
   for (std::size_t i = 1; i < n; ++i) total += piece(i);

@@ -4,10 +4,11 @@
 #include <cmath>
 
 #include <cellkit/cellkit.h>
+#include <densekit/vectors.h>
 #include <linegen/linegen.h>
 
-#include "geometry/id_bound.h"
-#include "line/append.h"
+#include "append/append.h"
+#include "ids/node_ids.h"
 #include "line/distribute.h"
 #include "progression/progression.h"
 
@@ -16,33 +17,28 @@ namespace linegen {
 namespace {
 
 double distance(const dense2D<double>& coords, unsigned int i0, unsigned int i1) {
-  const double* a = coords.col(i0);
-  const double* b = coords.col(i1);
-  double sum = 0.0;
-  for (std::size_t r = 0; r < coords.rows(); ++r) sum += (b[r] - a[r]) * (b[r] - a[r]);
-  return std::sqrt(sum);
+  return densekit::distance(coords.col(i0), coords.col(i1), coords.rows());
 }
 
 bool positive_size(double h) { return h > 0.0 && std::isfinite(h); }
 
-// Meshes segment after segment with the full mesh_line, the segment's two
-// field entries given by view(i). The end node of each segment's chain is
-// dropped, as it starts the next one. When a segment fails, coords and
-// out_indices go back to their lengths at entry.
-template <class Values, class View>
-int mesh_segments(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices, View view,
-                  bool force_even, dense1D<unsigned int, 8>& out_indices) {
+// Meshes segment after segment with the full mesh_line, each under the
+// metrics of its two ends. The end node of each segment's chain is dropped,
+// as it starts the next one. When a segment fails, coords and out_indices go
+// back to their lengths at entry.
+int mesh_segments(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+                  const dense2D<double>& metrics, bool force_even, dense1D<unsigned int, 8>& out_indices) {
   const std::size_t n = indices.size();
   const std::size_t kept_indices = out_indices.size(), kept_columns = coords.cols();
   const dense1D<double, 8> ends{0.0, 1.0};
   int code = ends.size() == 2 ? status_ok : status_out_of_memory;
   dense1D<double, 8> scratch_params;
-  Values scratch_field;
+  dense2D<double> scratch_field;
   for (std::size_t i = 0; i + 1 < n && code == status_ok; ++i) {
     // The scratch outputs are discarded; emptying them keeps them small.
-    scratch_field = Values();
-    code = mesh_line(coords, indices.sub_vector(i, 2), ends, view(i), force_even, 1u, no_count, no_bound, 0.0,
-                     out_indices, scratch_params, scratch_field);
+    scratch_field = dense2D<double>();
+    code = mesh_line(coords, indices.sub_vector(i, 2), ends, metrics.sub_matrix(0, i, metrics.rows(), 2),
+                     force_even, 1u, no_count, no_bound, 0.0, out_indices, scratch_params, scratch_field);
     if (code == status_ok && !out_indices.empty()) out_indices.pop_back();
   }
   if (code == status_ok && !out_indices.push_back(indices[n - 1])) code = status_out_of_memory;
@@ -67,13 +63,11 @@ int straight_segment(dense2D<double>& coords, unsigned int i0, unsigned int i1, 
     a[r] = coords(r, i0);
     b[r] = coords(r, i1);
   }
-  double length_sq = 0.0;
-  for (int r = 0; r < D; ++r) length_sq += (b[r] - a[r]) * (b[r] - a[r]);
-  const double total = ideal_segment_count(std::sqrt(length_sq), h0, h1);
+  const double total = ideal_segment_count(densekit::distance(a, b, D), h0, h1);
   // An infinite count (sizes far below the length, or a length that
   // overflows) has no step to place nodes at: it cannot be represented.
   if (std::isinf(total)) return status_out_of_memory;
-  const std::uint64_t n = bounded_element_count(total, force_even, 1u, no_count);
+  const std::uint64_t n = bounded_element_count(total, {force_even, 1u, no_count});
   const bool places = !(total < 0.0 || std::isnan(total) || n == 1);
   const std::uint64_t added = places ? n - 1 : 0;
   const std::size_t c0 = coords.cols();
@@ -180,9 +174,7 @@ int mesh_straight(dense2D<double>& coords, const dense1D<unsigned int, 8>& indic
   const std::size_t metric_rows = metrics.rows();
   if (metrics.cols() < n || !cellkit::are_valid_metrics(metrics.sub_matrix(0, 0, metric_rows, n))) return -3;
   if ((rows == 2 && metric_rows != 3) || (rows == 3 && metric_rows != 6)) return -3;
-  return mesh_segments<dense2D<double>>(
-      coords, indices, [&](std::size_t i) { return metrics.sub_matrix(0, i, metric_rows, 2); }, force_even,
-      out_indices);
+  return mesh_segments(coords, indices, metrics, force_even, out_indices);
 }
 
 }  // namespace linegen

@@ -1,5 +1,8 @@
 #include "line/polyline_mesher.h"
 
+#include <densekit/vectors.h>
+#include <linegen/linegen.h>
+
 #include <algorithm>
 #include <cassert>
 #include <cfloat>
@@ -12,66 +15,7 @@
 namespace zarn {
 namespace linegen {
 
-// ---------------------------------------------------------------------------
-// Size-field policies
-
-bool size_field::rebuild(values& v, const entry& first, const values& middle, const entry& last) {
-  const std::size_t k = middle.size();
-  if (!v.resize(k + 2)) return false;
-  v[0] = first;
-  if (k > 0) std::memcpy(v.data() + 1, middle.data(), k * sizeof(double));
-  v[k + 1] = last;
-  return true;
-}
-
-void size_field::cap(values& v, std::size_t i, double h) {
-  double& s = v[i];
-  if (s >= 0.0) {
-    if (h < s) s = h;
-  } else {
-    s = 0.0;  // a negative or NaN size
-  }
-}
-
-template <int D>
-bool metric_field<D>::rebuild(values& v, const entry& first, const values& middle, const entry& last) {
-  const std::size_t k = count(middle);
-  if (!v.resize(rows, k + 2)) return false;
-  store_metric(first, v.col(0));
-  for (std::size_t j = 0; j < k; ++j) std::memcpy(v.col(j + 1), middle.col(j), rows * sizeof(double));
-  store_metric(last, v.col(k + 1));
-  return true;
-}
-
-template <int D>
-void metric_field<D>::cap(values& v, std::size_t i, double h) {
-  entry m = get(v, i);
-  // Only the sizes above h change; a metric that cannot be decomposed is
-  // left as it is.
-  (void)clamp_metric_sizes(m, 0.0, h);
-  store_metric(m, v.col(i));
-}
-
-template <class Field>
-int limit_sizes_by_curvature(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                             typename Field::values& field, double tolerance, double min_size) {
-  const std::size_t n = chain.size();
-  dense1D<double, 8> curvature;
-  if (!curvature.resize(n)) return -199;
-  detail::curvatures_unchecked(coords, chain, curvature);
-  const double c = std::sqrt(-8.0 * tolerance);
-  for (std::size_t i = 0; i < n; ++i) {
-    double h = curvature[i] > 0.0 ? c / curvature[i] : DBL_MAX;
-    if (h < min_size) h = min_size;
-    Field::cap(field, i, h);
-  }
-  return 0;
-}
-
 namespace {
-
-constexpr int out_of_memory = -199;
-constexpr std::uint64_t no_upper_count = 4294967295u;
 
 // How far the interior nodes of a polyline piece lie from its current mesh.
 struct deviation {
@@ -124,7 +68,7 @@ class polyline_mesher {
     // curvature.
     values polyline_field = Field::view(field_, a, count);
     if (chordal_error < 0.0) {
-      if (!Field::copy(polyline_field, S_)) return out_of_memory;
+      if (!Field::copy(polyline_field, S_)) return status_out_of_memory;
       const int code = limit_sizes_by_curvature<Field>(W_, polyline, S_, chordal_error, min_size);
       if (code != 0) return code;
       polyline_field = S_;
@@ -133,12 +77,12 @@ class polyline_mesher {
     // Pieces of one polyline share its segments: their element counts are
     // measured once.
     if (reuse_counts && counts_.empty() &&
-        !Field::template segment_counts<D>(W_, positions_, field_, counts_))
-      return out_of_memory;
+        !node_distributor<D, Field>(W_, positions_, field_).segment_counts(counts_))
+      return status_out_of_memory;
     const entry first = Field::get(polyline_field, 0);
     const entry last = Field::get(polyline_field, count - 1);
 
-    std::uint64_t previous = no_upper_count;
+    std::uint64_t previous = no_count;
     for (unsigned pass = 0;; ++pass) {
       // The first pass measures along the polyline, later ones along the
       // chords of the previous pass's mesh.
@@ -146,16 +90,17 @@ class polyline_mesher {
       const dense1D<double, 8>& chain_params = pass == 0 ? polyline_params : P_;
       const values& chain_field = pass == 0 ? polyline_field : S_;
       const double* known = pass == 0 && reuse_counts ? counts_.data() + a : nullptr;
-      if (!Field::template distribute<D>(W_, chain, chain_params, chain_field, force_even, nmin, nmax,
-                                         new_coords_, new_field_, new_params_, cumulative_, known))
-        return out_of_memory;
+      const node_distributor<D, Field> engine(W_, chain, chain_field);
+      if (!engine.distribute(chain_params, {force_even, nmin, nmax}, new_coords_, new_field_, new_params_,
+                             cumulative_, known))
+        return status_out_of_memory;
       const std::size_t k = new_coords_.empty() ? 0 : new_coords_.cols();
-      if (!fits_node_count(n_, k)) return out_of_memory;  // local identifiers are 32-bit
+      if (!fits_node_count(n_, k)) return status_out_of_memory;  // local identifiers are 32-bit
       k_ = k;
       W_.resize(D, n_);
-      if (!append_columns(new_coords_, W_)) return out_of_memory;
+      if (!append_columns(new_coords_, W_)) return status_out_of_memory;
       if (!I_.resize(k + 2) || !P_.resize(k + 2) || !Field::rebuild(S_, first, new_field_, last))
-        return out_of_memory;
+        return status_out_of_memory;
       I_[0] = static_cast<unsigned int>(a);
       fill_consecutive(I_.data() + 1, k, static_cast<unsigned int>(n_));
       I_[k + 1] = static_cast<unsigned int>(b);
@@ -198,8 +143,8 @@ class polyline_mesher {
       take_mesh(mesh);
       return 0;
     }
-    if (!stack_.reserve(16)) return out_of_memory;
-    if (!store_piece(whole)) return out_of_memory;
+    if (!stack_.reserve(16)) return status_out_of_memory;
+    if (!store_piece(whole)) return status_out_of_memory;
 
     // Pieces are taken left to right: a piece replaced by its halves is
     // followed by its first half, so finished pieces come out in polyline
@@ -246,7 +191,7 @@ class polyline_mesher {
           continue;
         }
       }
-      if (!emit(x, mesh)) return out_of_memory;
+      if (!emit(x, mesh)) return status_out_of_memory;
       release(x);
     }
     return 0;
@@ -309,10 +254,7 @@ class polyline_mesher {
       if (D == 2) {
         cross = std::fabs(ab[0] * aq[1] - ab[1] * aq[0]);
       } else {
-        const double cx = ab[1] * aq[2] - ab[2] * aq[1];
-        const double cy = ab[2] * aq[0] - ab[0] * aq[2];
-        const double cz = ab[0] * aq[1] - ab[1] * aq[0];
-        cross = std::sqrt(cx * cx + cy * cy + cz * cz);
+        cross = std::sqrt(densekit::squared_cross_norm(ab, aq));
       }
       const double delta = length == 0.0 ? cross : cross / length;
       if (delta > dev.largest) dev.largest = delta;
@@ -334,10 +276,10 @@ class polyline_mesher {
   // Meshes piece x (bounds: at least `bound` elements, no upper one) and
   // pushes it with its mesh stored at the end of the arena.
   int mesh_piece(piece& x, bool force_even, std::uint64_t bound, double tolerance, double min_size) {
-    const int code = mesh(x.a, x.b, force_even, bound, no_upper_count, tolerance, min_size, true);
+    const int code = mesh(x.a, x.b, force_even, bound, no_count, tolerance, min_size, true);
     if (code != 0) return code;
-    x.refinable = k_ + 1 < no_upper_count;
-    return store_piece(x) ? 0 : out_of_memory;
+    x.refinable = k_ + 1 < no_count;
+    return store_piece(x) ? status_ok : status_out_of_memory;
   }
 
   bool store_piece(piece& x) {
@@ -414,7 +356,7 @@ int mesh_polyline(const dense2D<double>& coords, const dense1D<unsigned int, 8>&
                   line_mesh<Field>& mesh) {
   assert(indices.size() >= 2 && params.size() == indices.size() && Field::count(field) >= indices.size());
   polyline_mesher<D, Field> mesher(params, field);
-  if (!mesher.copy_polyline(coords, indices)) return out_of_memory;
+  if (!mesher.copy_polyline(coords, indices)) return status_out_of_memory;
   const std::size_t n = indices.size();
   int code = mesher.mesh(0, n - 1, force_even, nmin, nmax, chordal_error, min_size);
   if (code != 0) return code;
@@ -426,16 +368,6 @@ int mesh_polyline(const dense2D<double>& coords, const dense1D<unsigned int, 8>&
   return 0;
 }
 
-template struct metric_field<2>;
-template struct metric_field<3>;
-template int limit_sizes_by_curvature<size_field>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
-                                                  dense1D<double, 8>&, double, double);
-template int limit_sizes_by_curvature<metric_field<2>>(const dense2D<double>&,
-                                                       const dense1D<unsigned int, 8>&, dense2D<double>&,
-                                                       double, double);
-template int limit_sizes_by_curvature<metric_field<3>>(const dense2D<double>&,
-                                                       const dense1D<unsigned int, 8>&, dense2D<double>&,
-                                                       double, double);
 template int mesh_polyline<2, size_field>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
                                           const dense1D<double, 8>&, const dense1D<double, 8>&, bool,
                                           unsigned int, unsigned int, double, double, line_mesh<size_field>&);

@@ -4,7 +4,7 @@
 // sizes where the polyline bends, and an optional refinement against a
 // chordal tolerance. One implementation serves sizes and metrics in the
 // plane and in space; the size field is a policy (size_field or
-// metric_field<D>).
+// metric_field<D>, line/field_policies.h).
 #pragma once
 
 #include <cstddef>
@@ -12,95 +12,11 @@
 
 #include <zarn/containers.h>
 
-#include "line/append.h"
 #include "line/distribute.h"
-#include "metric/metric_algebra.h"
+#include "line/field_policies.h"
 
 namespace zarn {
 namespace linegen {
-
-// Isotropic field: one size per chain position.
-struct size_field {
-  using values = dense1D<double, 8>;
-  using entry = double;
-
-  template <int D>
-  static bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                         const dense1D<double, 8>& params, const values& field, bool force_even,
-                         std::uint64_t nmin, std::uint64_t nmax, dense2D<double>& new_coords,
-                         values& new_field, dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
-                         const double* known_counts) {
-    return distribute_nodes_iso<D>(coords, chain, params, field, 0.0, force_even, nmin, nmax, new_coords,
-                                   new_field, new_params, workspace, known_counts);
-  }
-  template <int D>
-  static bool segment_counts(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                             const values& field, dense1D<double, 8>& counts) {
-    return segment_counts_iso<D>(coords, chain, field, counts);
-  }
-  static std::size_t count(const values& v) { return v.size(); }
-  static values view(const values& v, std::size_t start, std::size_t n) { return v.sub_vector(start, n); }
-  static bool copy(const values& source, values& destination) { return destination.copy(source); }
-  static entry get(const values& v, std::size_t i) { return v[i]; }
-  static bool append(const values& source, values& destination) { return append_values(source, destination); }
-  // Room for `added` more entries behind the existing ones.
-  static bool reserve(values& v, std::size_t added) { return reserve_behind(v, added); }
-  // Shrinks to the first n entries.
-  static void truncate(values& v, std::size_t n) {
-    if (n < v.size()) v.resize(n);
-  }
-  static void drop_last(values& v) { v.pop_back(); }
-  // v becomes: first, the entries of `middle`, then last.
-  static bool rebuild(values& v, const entry& first, const values& middle, const entry& last);
-  // Caps the size at position i by the curvature size h; a negative or NaN
-  // size becomes 0.
-  static void cap(values& v, std::size_t i, double h);
-};
-
-// Anisotropic field: one metric column per chain position (3 rows in the
-// plane, 6 in space).
-template <int D>
-struct metric_field {
-  using values = dense2D<double>;
-  using entry = symmetric_fixed<double, D>;
-  static constexpr std::size_t rows = entry::packed;
-
-  template <int E>
-  static bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                         const dense1D<double, 8>& params, const values& field, bool force_even,
-                         std::uint64_t nmin, std::uint64_t nmax, dense2D<double>& new_coords,
-                         values& new_field, dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
-                         const double* known_counts) {
-    static_assert(E == D, "coordinates and metrics of one dimension");
-    return distribute_nodes_aniso<D>(coords, chain, params, field, 0.0, force_even, nmin, nmax, new_coords,
-                                     new_field, new_params, workspace, known_counts);
-  }
-  template <int E>
-  static bool segment_counts(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                             const values& field, dense1D<double, 8>& counts) {
-    return segment_counts_aniso<D>(coords, chain, field, counts);
-  }
-  static std::size_t count(const values& v) { return v.empty() ? 0 : v.cols(); }
-  static values view(const values& v, std::size_t start, std::size_t n) {
-    return v.sub_matrix(0, start, v.rows(), n);
-  }
-  static bool copy(const values& source, values& destination) { return destination.copy(source); }
-  static entry get(const values& v, std::size_t i) {
-    entry m;
-    const double* c = v.col(i);
-    for (std::size_t k = 0; k < rows; ++k) m[k] = c[k];
-    return m;
-  }
-  static bool append(const values& source, values& destination) {
-    return append_metric_columns(source, destination, rows);
-  }
-  static bool reserve(values& v, std::size_t added) { return reserve_columns_behind(v, rows, added); }
-  static void truncate(values& v, std::size_t n) { v.resize(rows, n); }
-  static void drop_last(values& v) { v.resize(rows, v.cols() - 1); }
-  static bool rebuild(values& v, const entry& first, const values& middle, const entry& last);
-  // Caps every size the metric at position i prescribes at h.
-  static void cap(values& v, std::size_t i, double h);
-};
 
 // A mesh of a polyline of n nodes, as the drivers return it. chain: the mesh
 // chain in local identifiers, where i < n is polyline position i and n + q

@@ -2,6 +2,7 @@
 // mesh, merged into the caller's metrics by intersection, so that repeated
 // calls only ever refine the metric field.
 #include <cellkit/cellkit.h>
+#include <densekit/vectors.h>
 #include <linegen/linegen.h>
 
 #include <algorithm>
@@ -14,8 +15,6 @@ namespace zarn {
 namespace linegen {
 
 namespace {
-
-constexpr unsigned int no_edge = 4294967295u;
 
 // M += lambda v v^T, skipped for lambda = 0 so that an absent term adds no
 // rounding (and no NaN from an infinite vector).
@@ -35,9 +34,8 @@ void add_outer(metric3& m, double lambda, const double* v) {
 template <int N>
 void merge(dense2D<double>& metrics, unsigned int node, const symmetric_fixed<double, N>& generated) {
   double* column = metrics.col(node);
-  symmetric_fixed<double, N> stored, merged;
-  for (std::size_t k = 0; k < symmetric_fixed<double, N>::packed; ++k) stored[k] = column[k];
-  cellkit::minimum_metric(generated, stored, merged);
+  symmetric_fixed<double, N> merged;
+  cellkit::minimum_metric(generated, load_metric<N>(column), merged);
   store_metric(merged, column);
 }
 
@@ -70,10 +68,10 @@ bool make_room(dense2D<double>& metrics, std::size_t rows, unsigned int largest)
   return metrics.resize(rows, cols, 0.0);
 }
 
-// Shared checks of the connectivity forms; 1 means "nothing to do".
+// Shared checks of the connectivity forms (with edges): status_ok or the
+// status of the first invalid argument.
 int check_edges(const dense2D<double>& coords, const dense2D<unsigned int>& connectE2, std::size_t dim,
                 const dense2D<double>& metrics, std::size_t metric_rows, int metrics_code) {
-  if (connectE2.empty()) return 1;
   if (coords.rows() < dim) return -1;
   if (connectE2.rows() != 2) return -2;
   for (std::size_t e = 0; e < connectE2.cols(); ++e)
@@ -96,14 +94,6 @@ bool edge_vector(const dense2D<double>& coords, unsigned int a, unsigned int b, 
   return length != 0.0 && std::isfinite(length);
 }
 
-void cross(const double (&a)[3], const double (&b)[3], double (&c)[3]) {
-  c[0] = a[1] * b[2] - a[2] * b[1];
-  c[1] = a[2] * b[0] - a[0] * b[2];
-  c[2] = a[0] * b[1] - a[1] * b[0];
-}
-
-double norm(const double (&v)[3]) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
-
 }  // namespace
 
 int metrics_gen_aniso2d(const dense2D<double>& vectors, const dense1D<unsigned int, 8>& indices,
@@ -115,7 +105,7 @@ int metrics_gen_aniso2d(const dense2D<double>& vectors, const dense1D<unsigned i
   if (!(h_along > 0.0)) return -3;
   if (!(h_across > 0.0)) return -4;
   if (!metrics.empty() && metrics.rows() != 3) return -5;
-  if (!make_room(metrics, 3, largest)) return -199;
+  if (!make_room(metrics, 3, largest)) return status_out_of_memory;
 
   const double lambda_along = 1.0 / (h_along * h_along);
   const double lambda_across = 1.0 / (h_across * h_across);
@@ -133,9 +123,10 @@ int metrics_gen_aniso2d(const dense2D<double>& vectors, const dense1D<unsigned i
 
 int metrics_gen_aniso2d(const dense2D<double>& coords, const dense2D<unsigned int>& connectE2,
                         double h_normal, dense2D<double>& metrics) {
+  if (connectE2.empty()) return status_ok;
   const int code = check_edges(coords, connectE2, 2, metrics, 3, -4);
-  if (code != 0) return code == 1 ? 0 : code;
-  if (!make_room(metrics, 3, largest_edge_id(connectE2))) return -199;
+  if (code != status_ok) return code;
+  if (!make_room(metrics, 3, largest_edge_id(connectE2))) return status_out_of_memory;
 
   for (std::size_t e = 0; e < connectE2.cols(); ++e) {
     const unsigned int a = connectE2(0, e), b = connectE2(1, e);
@@ -154,9 +145,10 @@ int metrics_gen_aniso2d(const dense2D<double>& coords, const dense2D<unsigned in
 
 int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned int>& connectE2,
                         double h_normal, dense2D<double>& metrics) {
+  if (connectE2.empty()) return status_ok;
   const int code = check_edges(coords, connectE2, 3, metrics, 6, -4);
-  if (code != 0) return code == 1 ? 0 : code;
-  if (!make_room(metrics, 6, largest_edge_id(connectE2))) return -199;
+  if (code != status_ok) return code;
+  if (!make_room(metrics, 6, largest_edge_id(connectE2))) return status_out_of_memory;
 
   for (std::size_t e = 0; e < connectE2.cols(); ++e) {
     const unsigned int a = connectE2(0, e), b = connectE2(1, e);
@@ -177,13 +169,14 @@ int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned in
 
 int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned int>& connectE2,
                         double h_normal, double h_binormal, dense2D<double>& metrics) {
+  if (connectE2.empty()) return status_ok;
   const int code = check_edges(coords, connectE2, 3, metrics, 6, -5);
-  if (code != 0) return code == 1 ? 0 : code;
+  if (code != status_ok) return code;
   // The neighbour table comes before the resize, so that its failure leaves
   // the caller's metrics as they were.
   dense2D<unsigned int> neighbors;
-  if (cellkit::get_neighbors(connectE2, cellkit::edge, false, neighbors) != 0) return -199;
-  if (!make_room(metrics, 6, largest_edge_id(connectE2))) return -199;
+  if (!cellkit::get_neighbors(connectE2, cellkit::edge, neighbors)) return status_out_of_memory;
+  if (!make_room(metrics, 6, largest_edge_id(connectE2))) return status_out_of_memory;
 
   for (std::size_t e = 0; e < connectE2.cols(); ++e) {
     const unsigned int a = connectE2(0, e), b = connectE2(1, e);
@@ -201,12 +194,12 @@ int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned in
       double w[3] = {0.0, 0.0, 0.0};
       double w_length = 0.0;
       bool has_w = false;
-      if (f != no_edge && f < connectE2.cols()) {
+      if (f != cellkit::no_neighbor && f < connectE2.cols()) {
         const unsigned int c = connectE2(0, f) == node ? connectE2(1, f) : connectE2(0, f);
         // The edge arriving at the first node, or leaving the second.
         for (int i = 0; i < 3; ++i)
           w[i] = end == 0 ? coords(i, a) - coords(i, c) : coords(i, c) - coords(i, b);
-        w_length = norm(w);
+        w_length = densekit::norm3(w);
         has_w = true;
       }
       // Bend: the change of the edge vector across the node, relative to the
@@ -216,15 +209,15 @@ int metrics_gen_aniso3d(const dense2D<double>& coords, const dense2D<unsigned in
       bool bent = false;
       if (has_w) {
         const double d[3] = {u[0] - w[0], u[1] - w[1], u[2] - w[2]};
-        bent = norm(d) > 1e-12 * (w_length + length);
+        bent = densekit::norm3(d) > 1e-12 * (w_length + length);
       }
       double hint[3];
       bool has_hint = false;
       if (bent) {
         const double(&along)[3] = end == 0 ? u : t_edge;
         double binormal[3];
-        cross(w, along, binormal);
-        cross(binormal, along, hint);
+        densekit::cross(w, along, binormal);
+        densekit::cross(binormal, along, hint);
         has_hint = true;
       }
       double t[3], p[3], q[3];

@@ -2,16 +2,14 @@
 
 #include <cmath>
 
+#include <densekit/vectors.h>
+
 namespace zarn {
 namespace linegen {
 
 namespace {
 
-void cross(const double (&a)[3], const double (&b)[3], double (&c)[3]) {
-  c[0] = a[1] * b[2] - a[2] * b[1];
-  c[1] = a[2] * b[0] - a[0] * b[2];
-  c[2] = a[0] * b[1] - a[1] * b[0];
-}
+using densekit::cross;
 
 // Unit length unless the vector is zero or already unit.
 void normalise(double (&v)[3]) {

@@ -31,7 +31,7 @@ int sort(dense1D<double, 8>& params, dense1D<unsigned int, 8>& indices) {
   const std::size_t n = params.size();
   if (indices.size() != n) return -1;
   dense1D<keyed_id, 8> work;
-  if (!work.resize(n)) return -199;
+  if (!work.resize(n)) return status_out_of_memory;
   keyed_id* pairs = work.data();
   for (std::size_t i = 0; i < n; ++i) pairs[i] = keyed_id{params[i], indices[i]};
   std::sort(pairs, pairs + n, before);

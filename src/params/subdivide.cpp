@@ -51,7 +51,7 @@ int subdivide(dense1D<double, 8>& params, dense1D<double, 8>& sizes, const dense
 
   // The chain's parameters, sizes and cumulative element count.
   dense1D<double, 8> P, S, N;
-  if (!P.resize(m) || !S.resize(m) || !N.resize(m)) return -199;
+  if (!P.resize(m) || !S.resize(m) || !N.resize(m)) return status_out_of_memory;
   for (std::size_t k = 0; k < m; ++k) {
     P[k] = params[indices[k]];
     S[k] = sizes[indices[k]];
@@ -64,12 +64,7 @@ int subdivide(dense1D<double, 8>& params, dense1D<double, 8>& sizes, const dense
   // Element count: rounded (to an even count if asked), bounded, then
   // possibly raised past nmax by round_up and force_even. 64 bits: nothing
   // wraps when nmax is the largest count.
-  std::uint64_t n = round_count(T, force_even ? 2 : 1);
-  if (n < 1) n = 1;
-  if (n < nmin) n = nmin;
-  if (n > nmax) n = nmax;
-  if (round_up && static_cast<double>(n) < T) ++n;
-  if (force_even && n % 2 == 1) ++n;
+  const std::uint64_t n = bounded_element_count(T, {force_even, nmin, nmax, round_up});
   const std::uint64_t created = n - 1;
   // Finite parameters far apart (or tiny sizes) can make the counts overflow:
   // T is then infinite and j T / n would place every node at NaN. The count
@@ -78,13 +73,13 @@ int subdivide(dense1D<double, 8>& params, dense1D<double, 8>& sizes, const dense
   const double total = std::isinf(T) ? rescaled_counts(P, S, N) : T;
 
   // Everything appended is reserved first, so that a failure leaves every
-  // list as it was; the new identifiers must stay below 4294967295.
+  // list as it was; the new identifiers must stay below no_count.
   const std::size_t first_id = params.size();
-  if (!fits_node_count(first_id, created)) return -199;
+  if (!fits_node_count(first_id, created)) return status_out_of_memory;
   const std::size_t c = static_cast<std::size_t>(created);
   if (!params.reserve(params.size() + c) || !sizes.reserve(sizes.size() + c) ||
       !new_indices.reserve(new_indices.size() + c + 2))
-    return -199;
+    return status_out_of_memory;
 
   new_indices.push_back(indices[0]);
   // Node j stands where the cumulative count reaches j T / n. The targets

@@ -73,6 +73,16 @@ std::uint64_t round_count(double x, std::uint64_t m) {
   return x * x > product ? hi : lo;
 }
 
+std::uint64_t bounded_element_count(double total, const count_bounds& bounds) {
+  std::uint64_t n = round_count(total, bounds.force_even ? 2 : 1);
+  if (n == 0) n = 1;
+  if (n < bounds.nmin) n = bounds.nmin;
+  if (n > bounds.nmax) n = bounds.nmax;
+  if (bounds.round_up && static_cast<double>(n) < total) n += 1;
+  if (bounds.force_even && n % 2 == 1) n += 1;
+  return n;
+}
+
 bool checked_segment_count(double x, std::uint64_t m, std::uint64_t minimum, std::uint64_t used,
                            unsigned int& count) {
   if (!std::isfinite(x) || x < 0.0) return false;

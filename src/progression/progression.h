@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "ids/node_ids.h"
+
 namespace zarn {
 namespace linegen {
 
@@ -27,15 +29,24 @@ double ideal_segment_count(double L, double h0, double h1);
 // gives the largest multiple of m that 64 bits hold; m = 0 is taken as 1.
 std::uint64_t round_count(double x, std::uint64_t m);
 
-// Node identifiers are unsigned 32-bit column indices, and 4294967295 stands
-// for "none": a coordinate matrix never holds more than this many columns.
-constexpr std::uint64_t max_node_count = 4294967295u;
+// The bounds on a chain's element count: at least nmin, at most nmax, with
+// force_even an even count, and with round_up never fewer elements than the
+// real count.
+struct count_bounds {
+  bool force_even = false;
+  std::uint64_t nmin = 1;
+  std::uint64_t nmax = max_node_count;
+  bool round_up = false;
+};
 
-// True when `extra` more items fit after `used` without the total passing
-// max_node_count; the sum is never formed, so nothing wraps.
-constexpr bool fits_node_count(std::uint64_t used, std::uint64_t extra) noexcept {
-  return used <= max_node_count && extra <= max_node_count - used;
-}
+// The number of elements for a chain whose real element count (the integral
+// of 1/size along it) is `total`: the nearest multiple of m (2 with
+// force_even, else 1) by the geometric-mean rule of round_count, then raised
+// to 1, raised to nmin, lowered to nmax, with round_up raised by one when
+// still below the total, and with force_even an odd count raised by one. The
+// last two rules come after nmax, so they can pass it by one. A NaN or
+// negative total counts as 0 (the bounds still apply).
+std::uint64_t bounded_element_count(double total, const count_bounds& bounds);
 
 // Turns the real segment count x into a whole count that can be appended
 // after `used` existing nodes: round_count(x, m), raised to `minimum`. False,

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "extrude/append_node.h"
+#include "append/append.h"
 #include "progression/progression.h"
 
 namespace zarn {
@@ -122,6 +122,58 @@ double spline_curvature(const spline_segment<D>& seg, double t) {
   return segment_curvature<D>(seg).at(t);
 }
 
+namespace {
+
+// The sub-interval count of every segment of the spline, and the total
+// sample count (one more than their sum). False when memory is lacking or
+// the samples would not fit below max_node_count: they are numbered by
+// 32-bit identifiers downstream.
+template <int D>
+bool segment_sample_counts(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+                           double tolerance, double floor, dense1D<unsigned int, 8>& counts,
+                           std::uint64_t& total) {
+  const std::size_t segments = indices.size() - 3;
+  if (!counts.resize(segments)) return false;
+  total = 1;
+  for (std::size_t k = 0; k < segments; ++k) {
+    spline_segment<D> seg;
+    spline_coefficients(coords, indices[k], indices[k + 1], indices[k + 2], indices[k + 3], seg);
+    std::uint64_t m = 0;
+    if (!sample_count(seg, tolerance, floor, max_node_count - total, m)) return false;
+    total += m;
+    counts[k] = static_cast<unsigned int>(m);
+  }
+  return true;
+}
+
+// The samples of one segment after its start, at t = j / m for j = 1 ... m - 1,
+// with the chord-length parameters s + ell t; the largest squared distance of
+// a sample from the segment's chord is kept in deviation2. False when a
+// sample cannot be appended.
+template <int D>
+bool sample_segment(const spline_segment<D>& seg, unsigned int m, double s, double ell,
+                    dense2D<double>& samples, dense1D<double, 8>& sample_params, double& deviation2) {
+  vector_fixed<double, D> chord;
+  for (int c = 0; c < D; ++c) chord[c] = seg.a1[c] + seg.a2[c] + seg.a3[c];
+  const double chord2 = dot(chord, chord);
+  const double step = 1.0 / m;
+  for (unsigned int j = 1; j < m; ++j) {
+    const double t = j * step;
+    sample_params.push_back(s + ell * t);
+    vector_fixed<double, D> q, p;
+    for (int c = 0; c < D; ++c) q[c] = ((seg.a3[c] * t + seg.a2[c]) * t + seg.a1[c]) * t;
+    // Squared distance from the chord line; NaN for a point-like segment,
+    // which the comparison skips.
+    const double d2 = cross_norm2(q, chord) / chord2;
+    if (d2 > deviation2) deviation2 = d2;
+    for (int c = 0; c < D; ++c) p[c] = seg.a0[c] + q[c];
+    if (!append_node(p, samples)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 template <int D>
 bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices, double tolerance,
                    double floor, dense2D<double>& samples, dense1D<double, 8>& sample_params,
@@ -135,19 +187,10 @@ bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>
   const std::size_t segments = N - 3;
 
   // First pass: the sub-interval count of every segment, so that the whole
-  // sampling is range-checked and reserved before a sample is written. The
-  // samples are numbered by 32-bit identifiers downstream.
+  // sampling is range-checked and reserved before a sample is written.
   dense1D<unsigned int, 8> counts;
-  if (!counts.resize(segments)) return false;
-  std::uint64_t total = 1;
-  for (std::size_t k = 0; k < segments; ++k) {
-    spline_segment<D> seg;
-    spline_coefficients(coords, indices[k], indices[k + 1], indices[k + 2], indices[k + 3], seg);
-    std::uint64_t m = 0;
-    if (!sample_count(seg, tolerance, floor, max_node_count - total, m)) return false;
-    total += m;
-    counts[k] = static_cast<unsigned int>(m);
-  }
+  std::uint64_t total = 0;
+  if (!segment_sample_counts<D>(coords, indices, tolerance, floor, counts, total)) return false;
   if (!samples.reserve(D, total) || !sample_params.reserve(total) || !node_params.reserve(N - 2) ||
       !node_positions.reserve(N - 2))
     return false;
@@ -158,31 +201,15 @@ bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>
   for (std::size_t k = 0; k < segments; ++k) {
     spline_segment<D> seg;
     spline_coefficients(coords, indices[k], indices[k + 1], indices[k + 2], indices[k + 3], seg);
-    const unsigned int m = counts[k];
     // |P'(0)|: the chord's length when the start tangent is constrained or
     // the piece is straight.
     const double ell = std::sqrt(dot(seg.a1, seg.a1));
-    vector_fixed<double, D> chord;
-    for (int c = 0; c < D; ++c) chord[c] = seg.a1[c] + seg.a2[c] + seg.a3[c];
-    const double chord2 = dot(chord, chord);
-
     node_params.push_back(s);
     sample_params.push_back(s);
     node_positions.push_back(static_cast<unsigned int>(samples.cols()));
-    if (!append_node(seg.a0, samples)) return false;
-    const double step = 1.0 / m;
-    for (unsigned int j = 1; j < m; ++j) {
-      const double t = j * step;
-      sample_params.push_back(s + ell * t);
-      vector_fixed<double, D> q, p;
-      for (int c = 0; c < D; ++c) q[c] = ((seg.a3[c] * t + seg.a2[c]) * t + seg.a1[c]) * t;
-      // Squared distance from the chord line; NaN for a point-like segment,
-      // which the comparison skips.
-      const double d2 = cross_norm2(q, chord) / chord2;
-      if (d2 > deviation2) deviation2 = d2;
-      for (int c = 0; c < D; ++c) p[c] = seg.a0[c] + q[c];
-      if (!append_node(p, samples)) return false;
-    }
+    if (!append_node(seg.a0, samples) ||
+        !sample_segment(seg, counts[k], s, ell, samples, sample_params, deviation2))
+      return false;
     s += ell;
   }
   // Coordinates whose differences overflow give an infinite or NaN length:

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "linegen_version.h"
 #include "test_support.h"
 
 namespace {
@@ -82,7 +83,7 @@ std::vector<std::function<Result(const Shared&)>> jobs() {
   std::vector<std::function<Result(const Shared&)>> j;
   j.push_back([](const Shared&) {
     // The version string and the sixteen extrusion overloads.
-    Result r{double(std::strcmp(version(), "4.9.0.0"))};
+    Result r{double(std::strcmp(version(), LINEGEN_VERSION_STRING))};
     Coords a, b;
     Ids out;
     r.push_back(extrude_translate(a, V2(0, 0), V2(1, 2), 7u, out));

@@ -9,8 +9,10 @@ namespace {
 
 using namespace testing_support;
 using zarn::linegen::bounded_element_count;
-using zarn::linegen::distribute_nodes_aniso;
-using zarn::linegen::distribute_nodes_iso;
+using zarn::linegen::count_bounds;
+using zarn::linegen::metric_field;
+using zarn::linegen::node_distributor;
+using zarn::linegen::size_field;
 
 using Values = dense1D<double, 8>;
 
@@ -25,15 +27,17 @@ result run(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
            const Values& sizes, const dense2D<double>& metrics = dense2D<double>(), bool even = false,
            std::uint64_t nmin = 1, std::uint64_t nmax = 4294967295u) {
   result r;
+  Values work;
+  const count_bounds bounds{even, nmin, nmax};
   if (!metrics.empty())
-    r.ok = distribute_nodes_aniso<2>(coords, chain, params, metrics, 0.0, even, nmin, nmax, r.coords,
-                                     r.metrics, r.params);
+    r.ok = node_distributor<2, metric_field<2>>(coords, chain, metrics)
+               .distribute(params, bounds, r.coords, r.metrics, r.params, work);
   else if (coords.rows() == 2)
-    r.ok = distribute_nodes_iso<2>(coords, chain, params, sizes, 0.0, even, nmin, nmax, r.coords, r.sizes,
-                                   r.params);
+    r.ok = node_distributor<2, size_field>(coords, chain, sizes)
+               .distribute(params, bounds, r.coords, r.sizes, r.params, work);
   else
-    r.ok = distribute_nodes_iso<3>(coords, chain, params, sizes, 0.0, even, nmin, nmax, r.coords, r.sizes,
-                                   r.params);
+    r.ok = node_distributor<3, size_field>(coords, chain, sizes)
+               .distribute(params, bounds, r.coords, r.sizes, r.params, work);
   return r;
 }
 
@@ -58,8 +62,8 @@ TEST(DistributeIso, CountRuleAtItsThresholdsAndBoundingOrder) {
         << "total " << c.total << " nmin " << c.nmin << " nmax " << c.nmax;
     EXPECT_TRUE(r.params.empty());
   }
-  EXPECT_EQ(bounded_element_count(std::nan(""), false, 2, 9), 2u);
-  EXPECT_EQ(bounded_element_count(INFINITY, false, 1, 100), 100u);
+  EXPECT_EQ(bounded_element_count(std::nan(""), {false, 2, 9}), 2u);
+  EXPECT_EQ(bounded_element_count(INFINITY, {false, 1, 100}), 100u);
 }
 
 // The integral of 1/h along a segment of length L where h goes linearly from

@@ -11,12 +11,33 @@
 namespace {
 
 using namespace testing_support;
-using zarn::linegen::distribute_nodes_aniso;
-using zarn::linegen::distribute_nodes_iso;
 using zarn::linegen::mesh_line;
 using zarn::linegen::mesh_straight;
 
-using Values = dense1D<double, 8>;
+namespace {
+
+using Ids = zarn::dense1D<unsigned int, 8>;
+using Values = zarn::dense1D<double, 8>;
+
+// The distribution engines with a fresh workspace.
+template <int D>
+bool distribute_iso(const dense2D<double>& coords, const Ids& chain, const Values& params,
+                    const Values& sizes, bool even, std::uint64_t nmin, std::uint64_t nmax,
+                    dense2D<double>& nc, Values& ns, Values& np) {
+  Values work;
+  return zarn::linegen::node_distributor<D, zarn::linegen::size_field>(coords, chain, sizes)
+      .distribute(params, {even, nmin, nmax}, nc, ns, np, work);
+}
+template <int D>
+bool distribute_aniso(const dense2D<double>& coords, const Ids& chain, const Values& params,
+                      const dense2D<double>& metrics, bool even, std::uint64_t nmin, std::uint64_t nmax,
+                      dense2D<double>& nc, dense2D<double>& nm, Values& np) {
+  Values work;
+  return zarn::linegen::node_distributor<D, zarn::linegen::metric_field<D>>(coords, chain, metrics)
+      .distribute(params, {even, nmin, nmax}, nc, nm, np, work);
+}
+
+}  // namespace
 
 // Two positive definite metrics whose pair cannot be reduced (the second's
 // eigenvalues 4 and 1e300 are too far apart for the common basis): along x
@@ -34,8 +55,7 @@ TEST(OverflowRegressions, InfiniteElementCountFailsTheEngine) {
     for (bool even : {false, true}) {
       dense2D<double> nc = points({{9, 9}});
       Values ns = values({9}), np = values({9});
-      EXPECT_FALSE(distribute_nodes_iso<2>(c.coords, ids({0, 1}), values({0, 1}), c.sizes, 0.0, even, 1, 4,
-                                           nc, ns, np));
+      EXPECT_FALSE(distribute_iso<2>(c.coords, ids({0, 1}), values({0, 1}), c.sizes, even, 1, 4, nc, ns, np));
       EXPECT_TRUE(nc.empty());
       EXPECT_TRUE(ns.empty());
       EXPECT_TRUE(np.empty());
@@ -44,8 +64,8 @@ TEST(OverflowRegressions, InfiniteElementCountFailsTheEngine) {
   // A NaN total still inserts nothing and succeeds.
   dense2D<double> nc;
   Values ns, np;
-  EXPECT_TRUE(distribute_nodes_iso<2>(points({{0, 0}, {std::nan(""), 0}}), ids({0, 1}), values({0, 1}),
-                                      values({1, 1}), 0.0, false, 3, 4, nc, ns, np));
+  EXPECT_TRUE(distribute_iso<2>(points({{0, 0}, {std::nan(""), 0}}), ids({0, 1}), values({0, 1}),
+                                values({1, 1}), false, 3, 4, nc, ns, np));
   EXPECT_TRUE(nc.empty());
 }
 
@@ -56,8 +76,8 @@ TEST(OverflowRegressions, ParameterAtASegmentEndStaysWithinTheChain) {
   dense2D<double> nc;
   Values ns, np;
   const Values params = values({2.1882352941176495, 7.033858575930787, 7.033858575930787});
-  ASSERT_TRUE(distribute_nodes_iso<2>(points({{0, 0}, {1, 0}, {2, 0}}), ids({0, 1, 2}), params,
-                                      values({1, 1, 1}), 0.0, false, 2, 2, nc, ns, np));
+  ASSERT_TRUE(distribute_iso<2>(points({{0, 0}, {1, 0}, {2, 0}}), ids({0, 1, 2}), params, values({1, 1, 1}),
+                                false, 2, 2, nc, ns, np));
   ASSERT_EQ(np.size(), 1u);
   EXPECT_EQ(np[0], params[1]);
 }
@@ -91,8 +111,7 @@ TEST(OverflowRegressions, MetricLengthThatOverflowsFails) {
   const dense2D<double> metrics = points({{1, 0, 1, 0, 0, 0.25}, {1, 0, 1, 0, 0, 0.25}});
   dense2D<double> nc, nm;
   Values np;
-  EXPECT_FALSE(
-      distribute_nodes_aniso<3>(coords0, ids({0, 1}), values({0, 1}), metrics, 0.0, true, 1, 10, nc, nm, np));
+  EXPECT_FALSE(distribute_aniso<3>(coords0, ids({0, 1}), values({0, 1}), metrics, true, 1, 10, nc, nm, np));
   EXPECT_TRUE(nc.empty() && nm.empty() && np.empty());
   dense2D<double> coords;
   coords.copy(coords0);
@@ -120,10 +139,9 @@ TEST(OverflowRegressions, IrreduciblePairFallsBackToDirectionalSizes) {
   const dense2D<double> coords = points({{0, 0}, {10, 0}}), metrics = irreducible_pair();
   dense2D<double> nc, nm, ic;
   Values np, is, ip;
+  ASSERT_TRUE(distribute_aniso<2>(coords, ids({0, 1}), values({0, 1}), metrics, true, 1, 254, nc, nm, np));
   ASSERT_TRUE(
-      distribute_nodes_aniso<2>(coords, ids({0, 1}), values({0, 1}), metrics, 0.0, true, 1, 254, nc, nm, np));
-  ASSERT_TRUE(distribute_nodes_iso<2>(coords, ids({0, 1}), values({0, 1}), values({1, 0.5}), 0.0, true, 1,
-                                      254, ic, is, ip));
+      distribute_iso<2>(coords, ids({0, 1}), values({0, 1}), values({1, 0.5}), true, 1, 254, ic, is, ip));
   ASSERT_EQ(nc.cols(), 13u);  // 10 ln 2 / 0.5 = 13.86 elements
   ASSERT_EQ(ic.cols(), nc.cols());
   ASSERT_EQ(nm.rows(), 3u);
@@ -142,8 +160,7 @@ TEST(OverflowRegressions, IrreduciblePairFallsBackToDirectionalSizes) {
   // Where even the directional sizes are unusable (a zero-length segment
   // that must take nodes), the engine fails with empty outputs.
   const dense2D<double> point = points({{1, 1}, {1, 1}});
-  EXPECT_FALSE(
-      distribute_nodes_aniso<2>(point, ids({0, 1}), values({0, 1}), metrics, 0.0, false, 3, 10, nc, nm, np));
+  EXPECT_FALSE(distribute_aniso<2>(point, ids({0, 1}), values({0, 1}), metrics, false, 3, 10, nc, nm, np));
   EXPECT_TRUE(nc.empty() && nm.empty() && np.empty());
 }
 

@@ -1,37 +1,31 @@
 // Metric operations of the element-utility layer: bounding of metric sizes,
 // metric intersection and the gradation bound of a size or metric field along
-// edges. The dense kernels (eigen-decompositions, generalised eigenproblem,
-// composition) are the library's shared metric algebra.
+// edges, on the dense kernels below (eigen-decompositions, generalised
+// eigenproblem, composition).
 #include <cellkit/cellkit.h>
+#include <densekit/densekit.h>
+#include <densekit/vectors.h>
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <limits>
 
-#include "metric/metric_algebra.h"
-
 namespace zarn {
 namespace cellkit {
 
 namespace {
 
-using linegen::compose_metric;
-using linegen::eigen_sym;
-using linegen::gen_eigen_sym;
-
-template <int N>
-using metric = symmetric_fixed<double, N>;
+using densekit::compose_metric;
+using densekit::dual_rows;
+using densekit::eigen_sym;
+using densekit::gen_eigen_sym;
+using densekit::load_metric;
+using densekit::metric;
+using densekit::store_metric;
 
 template <int N>
 constexpr std::size_t packed = metric<N>::packed;
-
-template <int N>
-metric<N> load(const double* column) {
-  metric<N> m;
-  for (std::size_t k = 0; k < packed<N>; ++k) m[k] = column[k];
-  return m;
-}
 
 template <int N>
 bool is_zero(const metric<N>& m) {
@@ -52,9 +46,9 @@ double quadratic_form(const metric<N>& m, const double* p) {
 // bound wins when the bounds cross. M is rewritten only when an eigenvalue
 // changes.
 template <int N>
-int bound_one(metric<N>& m, double hmin, double hmax) {
+bool bound_one(metric<N>& m, double hmin, double hmax) {
   double lambda[N], vectors[N * N];
-  if (!eigen_sym(m, lambda, vectors)) return -1;
+  if (!eigen_sym(m, lambda, vectors)) return false;
   // Eigenvalue bounds; 1 / hmax^2 underflows to 0 for an absent largest size.
   const bool has_cap = hmin > 0.0;
   const double lambda_hi = has_cap ? 1.0 / (hmin * hmin) : 0.0;
@@ -72,7 +66,7 @@ int bound_one(metric<N>& m, double hmin, double hmax) {
     }
   }
   if (changed) compose_metric(lambda, vectors, m);
-  return 0;
+  return true;
 }
 
 // Intersection by simultaneous reduction. The common basis is taken from the
@@ -96,7 +90,7 @@ bool minimum_one(const metric<N>& a, const metric<N>& b, metric<N>& out, double*
   metric<N> sum;
   for (std::size_t k = 0; k < packed<N>; ++k) sum[k] = a[k] + b[k];
   double mu[N], basis[N * N], dual[N * N];
-  if (gen_eigen_sym(sum, a, mu, basis, true) && linegen::dual_rows(basis, dual)) {
+  if (gen_eigen_sym(sum, a, mu, basis, true) && dual_rows(basis, dual)) {
     double lambda[N];
     bool finite = true;
     for (int k = 0; k < N; ++k) {
@@ -135,16 +129,11 @@ bool grown_metric(const metric<N>& m, double growth, metric<N>& out) {
 }
 
 double edge_length(dense2D<double> const& coords, unsigned int a, unsigned int b) {
-  double s = 0.0;
-  for (std::size_t i = 0; i < coords.rows(); ++i) {
-    const double d = coords(i, b) - coords(i, a);
-    s += d * d;
-  }
-  return std::sqrt(s);
+  return densekit::distance(coords.col(a), coords.col(b), coords.rows());
 }
 
 // Relaxes a size field along one edge, from node `from` to node `to`.
-struct size_field {
+struct size_relaxation {
   dense1D<double, 8>& sizes;
   std::size_t count() const { return sizes.size(); }
   bool relax(unsigned int from, unsigned int to, double growth) {
@@ -158,20 +147,20 @@ struct size_field {
 };
 
 template <int N>
-struct metric_field {
+struct metric_relaxation {
   dense2D<double>& metrics;
   std::size_t count() const { return metrics.cols(); }
   bool relax(unsigned int from, unsigned int to, double growth) {
     metric<N> grown, out;
-    if (!grown_metric(load<N>(metrics.col(from)), growth, grown)) return false;
-    const metric<N> current = load<N>(metrics.col(to));
+    if (!grown_metric(load_metric<N>(metrics.col(from)), growth, grown)) return false;
+    const metric<N> current = load_metric<N>(metrics.col(to));
     double gain = 0.0;
     if (!minimum_one(current, grown, out, &gain) || !(gain > 0.0)) return false;
     for (std::size_t k = 0; k < packed<N>; ++k)
       if (!std::isfinite(out[k])) return false;
     // Any tightening is kept, so that small steps do not add up along a
     // chain; only one beyond rounding asks for another round.
-    linegen::store_metric(out, metrics.col(to));
+    store_metric(out, metrics.col(to));
     return gain > 1e-10;
   }
 };
@@ -195,7 +184,7 @@ int bound_gradations(dense2D<double> const& coords, dense2D<unsigned int> const&
   // Nodes listed as fixed keep their values; they still bound their neighbours.
   dense1D<unsigned int, 8> fixed;
   if (!fixed_nodes.empty()) {
-    if (!fixed.resize(nodes, 0u)) return -199;
+    if (!fixed.resize(nodes, 0u)) return out_of_memory;
     for (unsigned int id : fixed_nodes)
       if (id < nodes) fixed[id] = 1u;
   }
@@ -220,20 +209,19 @@ int bound_gradations(dense2D<double> const& coords, dense2D<unsigned int> const&
 
 }  // namespace
 
-int bound_metric(symmetric_fixed<double, 2>& metric, double hmin, double hmax) {
+bool bound_metric(symmetric_fixed<double, 2>& metric, double hmin, double hmax) {
   return bound_one(metric, hmin, hmax);
 }
-int bound_metric(symmetric_fixed<double, 3>& metric, double hmin, double hmax) {
+bool bound_metric(symmetric_fixed<double, 3>& metric, double hmin, double hmax) {
   return bound_one(metric, hmin, hmax);
 }
 
-int bound_metrics(dense1D<double, 8>& sizes, double hmin, double hmax) {
+void bound_metrics(dense1D<double, 8>& sizes, double hmin, double hmax) {
   for (double& h : sizes) {
     // A NaN size is no size at all: it takes the largest one.
     if (!(h <= hmax)) h = hmax;
     if (!(h >= hmin)) h = hmin;
   }
-  return 0;
 }
 
 bool minimum_metric(symmetric_fixed<double, 2> const& a, symmetric_fixed<double, 2> const& b,
@@ -246,21 +234,23 @@ bool minimum_metric(symmetric_fixed<double, 3> const& a, symmetric_fixed<double,
 }
 
 int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
-                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, bool /*relative*/,
-                            int /*mode*/, double gradation, dense2D<double>& metrics) {
+                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, double gradation,
+                            dense2D<double>& metrics) {
   if (metrics.rows() == 3) {
-    return bound_gradations(coords, connectivity, type, fixed_nodes, gradation, metric_field<2>{metrics});
+    return bound_gradations(coords, connectivity, type, fixed_nodes, gradation,
+                            metric_relaxation<2>{metrics});
   }
   if (metrics.rows() == 6) {
-    return bound_gradations(coords, connectivity, type, fixed_nodes, gradation, metric_field<3>{metrics});
+    return bound_gradations(coords, connectivity, type, fixed_nodes, gradation,
+                            metric_relaxation<3>{metrics});
   }
   return metrics.empty() ? 0 : -1;
 }
 
 int bound_metric_gradations(dense2D<double> const& coords, dense2D<unsigned int> const& connectivity,
-                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, bool /*relative*/,
-                            int /*mode*/, double gradation, dense1D<double, 8>& sizes) {
-  return bound_gradations(coords, connectivity, type, fixed_nodes, gradation, size_field{sizes});
+                            element_type type, dense1D<unsigned int, 8> const& fixed_nodes, double gradation,
+                            dense1D<double, 8>& sizes) {
+  return bound_gradations(coords, connectivity, type, fixed_nodes, gradation, size_relaxation{sizes});
 }
 
 }  // namespace cellkit

@@ -89,8 +89,8 @@ TEST(InterpolateMetrics, ThreeDimensionalAndCoincidentTargets) {
   EXPECT_EQ(column(out, 2), column(m, 1));
   // The middle one: along each common direction the size is the mean of the ends.
   metric_pair3 pair;
-  ASSERT_TRUE(reduce_metric_pair(pair, metric3_from(m.col(0)), metric3_from(m.col(1))));
-  const metric3 mid = metric3_from(out.col(1));
+  ASSERT_TRUE(reduce_metric_pair(pair, load_metric<3>(m.col(0)), load_metric<3>(m.col(1))));
+  const metric3 mid = load_metric<3>(out.col(1));
   for (int k = 0; k < 3; ++k) {
     const double expected = 0.5 * (1.0 / std::sqrt(pair.lambda_a[k]) + 1.0 / std::sqrt(pair.lambda_b[k]));
     EXPECT_NEAR(1.0 / std::sqrt(testing_support::metric_form(mid, pair.basis + 3 * k)), expected, 1e-12);

@@ -46,8 +46,6 @@ inline void* allocate_bytes(std::size_t bytes) noexcept {
 inline void fail_allocation_after(long n) noexcept { detail::allocation_countdown = n; }
 #endif
 
-namespace numx {
-
 // Base of every shared storage block: an atomic reference count.
 class ref_counted {
  public:
@@ -60,12 +58,10 @@ class ref_counted {
   std::atomic<std::size_t> refs_{1};
 };
 
-}  // namespace numx
-
 // A block of `capacity` entries of a trivially copyable T, allocated in one
 // piece with its header. Created with a count of one reference.
 template <class T>
-class storage_block : public numx::ref_counted {
+class storage_block : public ref_counted {
   static_assert(std::is_trivially_copyable<T>::value, "storage holds plain values");
 
  public:

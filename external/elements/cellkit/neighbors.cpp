@@ -8,33 +8,31 @@ namespace zarn {
 namespace cellkit {
 namespace {
 
-constexpr unsigned int none = 4294967295u;
-
 // The lowest-numbered edge other than `self` in a run of (node, edge) keys of
-// one node, sorted by edge; `none` when there is none. The run holds `self`
+// one node, sorted by edge; no_neighbor when there is none. The run holds `self`
 // at most twice (an edge whose two ends are the same node).
 unsigned int other_edge(const std::uint64_t* first, const std::uint64_t* last, unsigned int self) {
   for (const std::uint64_t* k = first; k != last; ++k) {
     const unsigned int e = static_cast<unsigned int>(*k & 0xffffffffu);
     if (e != self) return e;
   }
-  return none;
+  return no_neighbor;
 }
 
 }  // namespace
 
-int get_neighbors(dense2D<unsigned int> const& connectivity, element_type type, bool /*unused*/,
-                  dense2D<unsigned int>& neighbors) {
-  if (type != edge) return 1;
+bool get_neighbors(dense2D<unsigned int> const& connectivity, element_type type,
+                   dense2D<unsigned int>& neighbors) {
+  if (type != edge) return false;
   const std::size_t n_edges = connectivity.cols();
-  if (n_edges > 0 && connectivity.rows() < 2) return 1;
-  if (n_edges >= none) return 1;  // edge numbers must fit below the "none" mark
+  if (n_edges > 0 && connectivity.rows() < 2) return false;
+  if (n_edges >= no_neighbor) return false;  // edge numbers must fit below the no_neighbor mark
 
   // Every edge end as a key (node << 32 | edge); sorted, the ends meeting at
   // one node form a run ordered by edge number. This costs O(E log E) and no
   // memory indexed by node identifiers, which may be large.
   dense1D<std::uint64_t, 8> ends;
-  if (!ends.resize(2 * n_edges)) return 1;
+  if (!ends.resize(2 * n_edges)) return false;
   for (std::size_t e = 0; e < n_edges; ++e) {
     const unsigned int* c = connectivity.col(e);
     ends[2 * e] = (std::uint64_t(c[0]) << 32) | e;
@@ -44,7 +42,7 @@ int get_neighbors(dense2D<unsigned int> const& connectivity, element_type type, 
 
   // Built aside, so that a failure leaves the caller's table as it was.
   dense2D<unsigned int> table;
-  if (!table.resize(2, n_edges, none)) return 1;
+  if (!table.resize(2, n_edges, no_neighbor)) return false;
   const std::uint64_t* run = ends.begin();
   while (run != ends.end()) {
     const unsigned int node = static_cast<unsigned int>(*run >> 32);
@@ -61,7 +59,7 @@ int get_neighbors(dense2D<unsigned int> const& connectivity, element_type type, 
     run = run_end;
   }
   neighbors = std::move(table);
-  return 0;
+  return true;
 }
 
 }  // namespace cellkit

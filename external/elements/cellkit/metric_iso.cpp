@@ -6,12 +6,12 @@ namespace cellkit {
 namespace {
 
 // Writes the isotropic metric of sizes[i] into column i: 1/h^2 on the
-// diagonal entries of the packed upper triangle, 0 elsewhere. Non-zero, with
+// diagonal entries of the packed upper triangle, 0 elsewhere. False, with
 // nothing written, when the matrix is not `rows` x (at least) N.
-int iso_to_aniso(dense1D<double, 8> const& sizes, dense2D<double>& metrics, std::size_t rows) {
+bool iso_to_aniso(dense1D<double, 8> const& sizes, dense2D<double>& metrics, std::size_t rows) {
   const std::size_t n = sizes.size();
-  if (n == 0) return 0;
-  if (metrics.rows() != rows || metrics.cols() < n) return 1;
+  if (n == 0) return true;
+  if (metrics.rows() != rows || metrics.cols() < n) return false;
   for (std::size_t j = 0; j < n; ++j) {
     const double h = sizes[j];
     const double lambda = 1.0 / (h * h);
@@ -22,16 +22,16 @@ int iso_to_aniso(dense1D<double, 8> const& sizes, dense2D<double>& metrics, std:
     m[2] = lambda;
     if (rows == 6) m[5] = lambda;
   }
-  return 0;
+  return true;
 }
 
 }  // namespace
 
-int metrics_iso_to_aniso2d(dense1D<double, 8> const& sizes, dense2D<double>& metrics) {
+bool metrics_iso_to_aniso2d(dense1D<double, 8> const& sizes, dense2D<double>& metrics) {
   return iso_to_aniso(sizes, metrics, 3);
 }
 
-int metrics_iso_to_aniso3d(dense1D<double, 8> const& sizes, dense2D<double>& metrics) {
+bool metrics_iso_to_aniso3d(dense1D<double, 8> const& sizes, dense2D<double>& metrics) {
   return iso_to_aniso(sizes, metrics, 6);
 }
 

@@ -97,13 +97,7 @@ template <int N>
 void interpolate_columns(const dense1D<double, 8>& params, const dense2D<double>& metrics,
                          const dense1D<double, 8>& new_params, dense2D<double>& new_metrics) {
   using metric = symmetric_fixed<double, N>;
-  constexpr std::size_t rows = metric::packed;
-  auto load = [&](std::size_t j) {
-    metric m;
-    const double* c = metrics.col(j);
-    for (std::size_t i = 0; i < rows; ++i) m[i] = c[i];
-    return m;
-  };
+  auto load = [&](std::size_t j) { return load_metric<N>(metrics.col(j)); };
 
   bracket_cursor cursor(params);
   // The pair of the last bracket: consecutive targets mostly share one.
@@ -139,7 +133,7 @@ int interpolate_metrics(const dense1D<double, 8>& params, const dense1D<double, 
   if (params.size() != sizes.size()) return -1;
   // Targets need at least one source.
   if (params.empty() && !new_params.empty()) return -1;
-  if (!new_sizes.resize(new_params.size())) return -199;
+  if (!new_sizes.resize(new_params.size())) return status_out_of_memory;
   if (new_params.empty()) return 0;
 
   bracket_cursor cursor(params);
@@ -159,7 +153,7 @@ int interpolate_metrics(const dense1D<double, 8>& params, const dense2D<double>&
   if (rows != 0 && rows != 3 && rows != 6) return -2;
   if (!non_decreasing(new_params)) return -3;
   if (!new_metrics.empty() && new_metrics.rows() != rows) return -4;
-  if (!new_metrics.resize(rows, new_params.size())) return -199;
+  if (!new_metrics.resize(rows, new_params.size())) return status_out_of_memory;
   if (new_params.empty() || rows == 0) return 0;
 
   if (rows == 3)

@@ -1,7 +1,10 @@
-#include "line/append.h"
+#include "append/append.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
+
+#include "ids/node_ids.h"
 
 namespace zarn {
 namespace linegen {
@@ -22,22 +25,13 @@ bool append_entries(const dense1D<T, 8>& source, dense1D<T, 8>& destination) {
 
 // Column count of a destination, taking a matrix without entries as having
 // none (a 0 x c or r x 0 shape holds nothing).
-std::size_t held_columns(const dense2D<double>& m) { return m.empty() ? 0 : m.cols(); }
-
-bool copy_columns(const dense2D<double>& source, dense2D<double>& destination, std::size_t rows) {
-  const std::size_t added = source.cols();
-  const std::size_t existing = held_columns(destination);
-  const dense2D<double> held(source);  // see append_entries
-  if (!reserve_columns_behind(destination, rows, added)) return false;
-  if (!destination.resize(rows, existing + added)) return false;
-  for (std::size_t j = 0; j < added; ++j)
-    std::memmove(destination.col(existing + j), held.col(j), rows * sizeof(double));
-  return true;
+template <class T>
+std::size_t held_columns(const dense2D<T>& m) {
+  return m.empty() ? 0 : m.cols();
 }
 
-}  // namespace
-
-bool reserve_columns_behind(dense2D<double>& destination, std::size_t rows, std::size_t added) {
+template <class T>
+bool reserve_columns(dense2D<T>& destination, std::size_t rows, std::size_t added) {
   const std::size_t existing = held_columns(destination);
   if (existing > 0 && destination.rows() != rows) return false;
   if (added > static_cast<std::size_t>(-1) - existing) return false;
@@ -54,11 +48,69 @@ bool reserve_columns_behind(dense2D<double>& destination, std::size_t rows, std:
   return false;
 }
 
-bool append_values(const dense1D<double, 8>& source, dense1D<double, 8>& destination) {
-  return append_entries(source, destination);
+// One more column of `rows` rows at column `first`, the storage doubled
+// (at least 4 columns) when it has no spare column; a failed reservation
+// is caught by the resize, which still tries for exactly one more column.
+bool grow_by_one(dense2D<double>& m, std::size_t rows, std::size_t first) {
+  if (first >= m.capacity_cols() || m.ld() < rows) (void)m.reserve(rows, std::max<std::size_t>(2 * first, 4));
+  return m.resize(rows, first + 1);
 }
 
-bool append_ids(const dense1D<unsigned int, 8>& source, dense1D<unsigned int, 8>& destination) {
+template <int D>
+bool append_point(const vector_fixed<double, D>& point, dense2D<double>& coords) {
+  if (!coords.empty() && coords.rows() != D) return false;
+  // The new node's identifier is the column count, also of a 0 x c matrix.
+  const std::size_t cols = coords.cols();
+  if (!fits_node_count(cols, 1) || !grow_by_one(coords, D, cols)) return false;
+  std::copy(point.data(), point.data() + D, coords.col(cols));
+  return true;
+}
+
+template <int N>
+bool append_metric_column(dense2D<double>& metrics, const symmetric_fixed<double, N>& m) {
+  constexpr std::size_t rows = symmetric_fixed<double, N>::packed;
+  if (!metrics.empty() && metrics.rows() != rows) return false;
+  const std::size_t cols = held_columns(metrics);
+  if (!grow_by_one(metrics, rows, cols)) return false;
+  std::copy(m.data(), m.data() + rows, metrics.col(cols));
+  return true;
+}
+
+bool copy_columns(const dense2D<double>& source, dense2D<double>& destination, std::size_t rows) {
+  const std::size_t added = source.cols();
+  const std::size_t existing = held_columns(destination);
+  const dense2D<double> held(source);  // see append_entries
+  if (!reserve_columns_behind(destination, rows, added)) return false;
+  if (!destination.resize(rows, existing + added)) return false;
+  for (std::size_t j = 0; j < added; ++j)
+    std::memmove(destination.col(existing + j), held.col(j), rows * sizeof(double));
+  return true;
+}
+
+}  // namespace
+
+bool reserve_columns_behind(dense2D<double>& destination, std::size_t rows, std::size_t added) {
+  return reserve_columns(destination, rows, added);
+}
+bool reserve_columns_behind(dense2D<unsigned int>& destination, std::size_t rows, std::size_t added) {
+  return reserve_columns(destination, rows, added);
+}
+
+bool append_node(const vector_fixed<double, 2>& point, dense2D<double>& coords) {
+  return append_point(point, coords);
+}
+bool append_node(const vector_fixed<double, 3>& point, dense2D<double>& coords) {
+  return append_point(point, coords);
+}
+
+bool append_metric(dense2D<double>& metrics, const symmetric_fixed<double, 2>& m) {
+  return append_metric_column(metrics, m);
+}
+bool append_metric(dense2D<double>& metrics, const symmetric_fixed<double, 3>& m) {
+  return append_metric_column(metrics, m);
+}
+
+bool append_values(const dense1D<double, 8>& source, dense1D<double, 8>& destination) {
   return append_entries(source, destination);
 }
 

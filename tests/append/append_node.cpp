@@ -1,12 +1,15 @@
 // Appending nodes: shapes accepted, growth of the storage, refusal past the
 // 32-bit identifiers.
-#include "extrude/append_node.h"
+#include "append/append.h"
 
-#include "extrude_checks.h"
+#include <vector>
+
+#include "test_support.h"
 
 namespace {
 
-using namespace extrude_checks;
+using namespace testing_support;
+using zarn::vector_fixed;
 using zarn::linegen::append_node;
 using V2 = vector_fixed<double, 2>;
 using V3 = vector_fixed<double, 3>;
@@ -14,12 +17,10 @@ using V3 = vector_fixed<double, 3>;
 TEST(AppendNode, EmptyMatricesTakeTheDimension) {
   dense2D<double> m;
   ASSERT_TRUE(append_node(V3(1, 2, 3), m));
-  EXPECT_EQ(m.rows(), 3u);
-  EXPECT_TRUE(node_at<3>(m, 0, V3(1, 2, 3), 0));
+  EXPECT_TRUE(same_matrix(m, points({{1, 2, 3}})));
   dense2D<double> three_rows(3, 0);
   ASSERT_TRUE(append_node(V2(4, 5), three_rows));
-  EXPECT_EQ(three_rows.rows(), 2u);
-  EXPECT_TRUE(node_at<2>(three_rows, 0, V2(4, 5), 0));
+  EXPECT_TRUE(same_matrix(three_rows, points({{4, 5}})));
   // A non-empty matrix of the other dimension is refused and left alone.
   EXPECT_FALSE(append_node(V2(0, 0), m));
   EXPECT_EQ(m.cols(), 1u);
@@ -35,15 +36,15 @@ TEST(AppendNode, CapacityDoublesFromFourColumns) {
     capacities.push_back(m.capacity_cols());
   }
   EXPECT_EQ(capacities, (std::vector<std::size_t>{4, 4, 4, 4, 8, 8, 8, 8, 16}));
-  for (int i = 0; i < 9; ++i) EXPECT_TRUE(node_at<2>(m, i, V2(i, -i), 0));
+  for (int i = 0; i < 9; ++i) EXPECT_TRUE(m(0, i) == i && m(1, i) == -i) << i;
 }
 
 TEST(AppendNode, NoIdentifierPastTheLargest) {
   dense2D<double> full;
-  ASSERT_TRUE(full.resize(0, max_u32));
+  ASSERT_TRUE(full.resize(0, 4294967295u));
   EXPECT_FALSE(append_node(V2(0, 0), full));
   EXPECT_EQ(full.rows(), 0u);
-  EXPECT_EQ(full.cols(), max_u32);
+  EXPECT_EQ(full.cols(), 4294967295u);
 }
 
 }  // namespace
