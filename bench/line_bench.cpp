@@ -124,6 +124,30 @@ void BM_MeshLineSineIso3D(benchmark::State& state) { run_sizes(state, 3, 0.0); }
 void BM_MeshLineSineMetric2D(benchmark::State& state) { run_metrics(state, 2); }
 void BM_MeshLineSineMetric3D(benchmark::State& state) { run_metrics(state, 3); }
 
+// The refinement's worst case: a zig-zag on x = 1 whose swing shrinks along
+// the line, so that every step splits off the one segment next to the first
+// end, as deep as the line is long (about n^2 / 2 node visits).
+void BM_RefineDeepSplitting(benchmark::State& state) {
+  const std::size_t n = static_cast<std::size_t>(state.range(0));
+  dense2D<double> start(2, n, 0.0), coords;
+  dense1D<unsigned int, 8> chain(n), out;
+  dense1D<double, 8> params(n), sizes(n, 1e9), out_params, out_sizes;
+  for (std::size_t i = 0; i < n; ++i) {
+    start(0, i) = i + 1 < n ? 1.0 : 0.0;
+    start(1, i) = i + 1 < n ? (i % 2 == 0 ? 1.0 : -1.0) * (1.0 + double(n - i)) : 0.0;
+    chain[i] = static_cast<unsigned int>(i);
+    params[i] = i + 1 < n ? double(i) : 1e12;
+  }
+  for (auto _ : state) {
+    coords.copy(start);
+    out.clear();
+    if (zarn::linegen::mesh_line(coords, chain, params, sizes, false, 1, 4294967295u, 1e-3, 0.0, out,
+                                 out_params, out_sizes) != 0)
+      state.SkipWithError("failed");
+  }
+}
+
+BENCHMARK(BM_RefineDeepSplitting)->Arg(20000)->Arg(100000)->Unit(benchmark::kSecond);
 BENCHMARK(BM_MeshLineSine)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MeshLineSineChordal)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MeshLineSineCurvature)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);

@@ -1,8 +1,5 @@
-// Appending nodes: shapes accepted, growth of the storage, refusal past the
-// 32-bit identifiers.
+// Appending nodes: shapes accepted, refusal past the 32-bit identifiers.
 #include "append/append.h"
-
-#include <vector>
 
 #include "test_support.h"
 
@@ -26,17 +23,6 @@ TEST(AppendNode, EmptyMatricesTakeTheDimension) {
   EXPECT_EQ(m.cols(), 1u);
   EXPECT_FALSE(append_node(V3(0, 0, 0), three_rows));
   EXPECT_EQ(three_rows.cols(), 1u);
-}
-
-TEST(AppendNode, CapacityDoublesFromFourColumns) {
-  dense2D<double> m;
-  std::vector<std::size_t> capacities;
-  for (int i = 0; i < 9; ++i) {
-    ASSERT_TRUE(append_node(V2(i, -i), m));
-    capacities.push_back(m.capacity_cols());
-  }
-  EXPECT_EQ(capacities, (std::vector<std::size_t>{4, 4, 4, 4, 8, 8, 8, 8, 16}));
-  for (int i = 0; i < 9; ++i) EXPECT_TRUE(m(0, i) == i && m(1, i) == -i) << i;
 }
 
 TEST(AppendNode, NoIdentifierPastTheLargest) {

@@ -66,21 +66,3 @@ TEST(ConnectivityConversions, ConvertRefusesAndLeavesEverythingAsItWas) {
   EXPECT_TRUE(same_matrix(coords, points({{0, 0}, {1, 0}})));
   EXPECT_TRUE(same_matrix(ok, edges({{0, 1}, {1, 0}})));
 }
-
-#ifdef LINEGEN_FAULT_INJECTION
-TEST(ConnectivityConversions, ConvertUndoesOnAnyAllocationFailure) {
-  for (long fail = 0; fail < 4; ++fail) {
-    auto coords = points({{0, 0}, {1, 0}, {1, 1}});
-    auto mesh = edges({{0, 1}, {1, 2}});
-    const auto coords0 = points({{0, 0}, {1, 0}, {1, 1}});
-    const auto mesh0 = edges({{0, 1}, {1, 2}});
-    zarn::fail_allocation_after(fail);
-    const int status = convert_E2(coords, mesh, 3);
-    zarn::fail_allocation_after(-1);
-    if (status == 0) continue;
-    EXPECT_EQ(status, -199);
-    EXPECT_TRUE(same_matrix(coords, coords0)) << fail;
-    EXPECT_TRUE(same_matrix(mesh, mesh0)) << fail;
-  }
-}
-#endif

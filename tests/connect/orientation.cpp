@@ -114,27 +114,3 @@ TEST(MeshReorient, ThreeNodeEdgesKeepTheirMiddleNode) {
   EXPECT_TRUE(same_matrix(c, edges({{0, 2, 1}, {2, 4, 3}, {4, 6, 5}})));
   EXPECT_TRUE(same_matrix(nb, edges({{1, none, none}, {2, 0, none}, {none, 1, none}})));
 }
-
-#ifdef LINEGEN_FAULT_INJECTION
-TEST(MeshReorient, AllocationFailureUndoesEveryReversal) {
-  // A chain of 40 edges, every other one reversed: the list of reversals
-  // grows during the walk, so some failures come mid-way.
-  dense2D<unsigned int> c0(2, 40);
-  for (unsigned j = 0; j < 40; ++j) c0(0, j) = j % 2 ? j + 1 : j, c0(1, j) = j % 2 ? j : j + 1;
-  const auto nb0 = neighbours_of(c0);
-  int failures = 0;
-  for (long fail = 0; fail < 40; ++fail) {
-    dense2D<unsigned int> c, nb;
-    c.copy(c0);
-    nb.copy(nb0);
-    zarn::fail_allocation_after(fail);
-    const int status = mesh_reorient(c, nb, 0, 0);
-    zarn::fail_allocation_after(-1);
-    if (status >= 0) break;
-    ++failures;
-    EXPECT_EQ(status, -199);
-    EXPECT_TRUE(same_matrix(c, c0) && same_matrix(nb, nb0)) << fail;
-  }
-  EXPECT_GT(failures, 2);
-}
-#endif

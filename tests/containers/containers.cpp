@@ -7,7 +7,6 @@ using zarn::dense1D;
 using zarn::dense2D;
 
 TEST(Dense1D, EmptyAndFilledConstruction) {
-  EXPECT_EQ(dense1D<double>().capacity(), 0u);
   EXPECT_EQ(to_vector(dense1D<double>(3)), (std::vector<double>{0, 0, 0}));
   EXPECT_EQ(to_vector(dense1D<unsigned int>(2, 7u)), (std::vector<unsigned int>{7, 7}));
 }
@@ -28,29 +27,19 @@ TEST(Dense1D, CopiesShareAndDeepCopyDoesNot) {
   EXPECT_EQ(a.use_count(), 2u);
 }
 
-TEST(Dense1D, GrowthKeepsContentsAndIsGeometric) {
+TEST(Dense1D, GrowthKeepsContents) {
   dense1D<unsigned int> v;
-  std::size_t reallocations = 0, last_cap = 0;
-  for (unsigned int i = 0; i < 10000; ++i) {
-    ASSERT_TRUE(v.push_back(i));
-    if (v.capacity() != last_cap) ++reallocations, last_cap = v.capacity();
-  }
-  EXPECT_LT(reallocations, 20u);
+  for (unsigned int i = 0; i < 10000; ++i) ASSERT_TRUE(v.push_back(i));
   for (unsigned int i = 0; i < 10000; ++i) ASSERT_EQ(v[i], i);
   ASSERT_TRUE(v.push_back_n(5u, 3));
   EXPECT_EQ(v.size(), 10003u);
   EXPECT_EQ(v[10002], 5u);
   v.pop_back();
   EXPECT_EQ(v.size(), 10002u);
-  const std::size_t cap = v.capacity();
-  v.clear();
-  EXPECT_EQ(v.size(), 0u);
-  EXPECT_EQ(v.capacity(), cap);
 }
 
 TEST(Dense1D, PushBackOfOwnEntryDuringGrowth) {
-  dense1D<double> v{1, 2, 3, 4};
-  ASSERT_EQ(v.capacity(), 4u);
+  dense1D<double> v{1, 2, 3, 4};  // full: the push moves the storage
   ASSERT_TRUE(v.push_back(v[0]));
   EXPECT_EQ(v[4], 1);
 }
@@ -58,7 +47,6 @@ TEST(Dense1D, PushBackOfOwnEntryDuringGrowth) {
 TEST(Dense1D, ReserveAndResize) {
   dense1D<double> v{1, 2};
   ASSERT_TRUE(v.reserve(100));
-  EXPECT_GE(v.capacity(), 100u);
   EXPECT_EQ(to_vector(v), (std::vector<double>{1, 2}));
   ASSERT_TRUE(v.resize(4, 8.0));
   EXPECT_EQ(to_vector(v), (std::vector<double>{1, 2, 8, 8}));
@@ -77,7 +65,6 @@ TEST(Dense1D, SubVectorSharesStorageAndOutlivesParent) {
     EXPECT_EQ(to_vector(view), (std::vector<double>{1, 2, 3}));
     view[0] = 10;
     EXPECT_EQ(parent[1], 10);
-    EXPECT_EQ(view.capacity(), 3u);  // its own entries only
   }
   EXPECT_EQ(to_vector(view), (std::vector<double>{10, 2, 3}));
 }
@@ -113,10 +100,9 @@ TEST(Dense2D, ResizeKeepsPositionsWhenRowsGrow) {
   EXPECT_TRUE(testing_support::same_matrix(m, testing_support::points({{1, 0.5, 7, 7}})));
 }
 
-TEST(Dense2D, ColumnGrowthKeepsContentsAndReserveHolds) {
+TEST(Dense2D, ColumnGrowthKeepsContentsAndHugeShapesAreRefused) {
   dense2D<unsigned int> m;
   ASSERT_TRUE(m.reserve(2, 10));
-  EXPECT_GE(m.capacity(), 20u);
   for (unsigned int j = 0; j < 1000; ++j) {
     ASSERT_TRUE(m.resize(2, j + 1));
     m(0, j) = j;
@@ -126,7 +112,6 @@ TEST(Dense2D, ColumnGrowthKeepsContentsAndReserveHolds) {
   m.clear();
   EXPECT_EQ(m.rows(), 0u);
   EXPECT_EQ(m.cols(), 0u);
-  EXPECT_GE(m.capacity(), 2000u);
   // Refused, not wrapped: rows x cols past the largest size; and a failed
   // allocation (injected: a sanitizer aborts on a request of petabytes).
   EXPECT_FALSE(m.resize(std::size_t(1) << 33, std::size_t(1) << 33));
@@ -189,7 +174,6 @@ TEST(FixedValues, SymmetricPackedOrder) {
 TEST(Views, GrowingAViewNeverWritesOverItsParent) {
   dense1D<double> parent{0, 1, 2, 3, 4};
   dense1D<double> head = parent.sub_vector(0, 2);
-  EXPECT_EQ(head.capacity(), 2u);
   ASSERT_TRUE(head.push_back(9));
   EXPECT_EQ(parent[2], 2);
   EXPECT_EQ(to_vector(head), (std::vector<double>{0, 1, 9}));
@@ -198,7 +182,6 @@ TEST(Views, GrowingAViewNeverWritesOverItsParent) {
 
   dense2D<double> m(2, 4, 1.0);
   dense2D<double> block = m.sub_matrix(0, 0, 2, 2);
-  EXPECT_EQ(block.capacity_cols(), 2u);
   ASSERT_TRUE(block.resize(2, 3, 7.0));
   EXPECT_EQ(m(0, 2), 1.0);
   dense2D<double> top = m.sub_matrix(0, 1, 1, 2);

@@ -126,25 +126,6 @@ TEST(Subdivide, RandomSizesFollowTheRoundingRule) {
   }
 }
 
-#ifdef LINEGEN_FAULT_INJECTION
-TEST(Subdivide, AllocationFailureLeavesEveryListAsAtEntry) {
-  for (long fail = 0; fail < 8; ++fail) {
-    auto p = values({0, 1});
-    auto s = values({0.01, 0.01});
-    auto out = ids({9});
-    const auto chain = ids({0, 1});
-    zarn::fail_allocation_after(fail);
-    const int status = subdivide(p, s, chain, false, false, 1, 1000, out);
-    zarn::fail_allocation_after(-1);
-    if (status == 0) break;
-    EXPECT_EQ(status, -199);
-    EXPECT_TRUE(same_vector(p, values({0, 1})));
-    EXPECT_TRUE(same_vector(s, values({0.01, 0.01})));
-    EXPECT_TRUE(same_vector(out, ids({9})));
-  }
-}
-#endif
-
 // Finite parameters whose element count overflows (a span of 1e308 over
 // sizes of 0.01, or one across the whole double range): the count is nmax,
 // and the nodes still stand at finite, increasing parameters inside the

@@ -13,7 +13,6 @@ using testing_support::circle;
 using testing_support::closed_list;
 using testing_support::ids;
 using testing_support::points;
-using testing_support::same_matrix;
 using testing_support::same_vector;
 using testing_support::values;
 using zarn::linegen::mesh_spline;
@@ -278,66 +277,22 @@ TEST(MeshSpline, IsotropicMetricsReproduceTheSizes) {
   }
 }
 
-TEST(MeshSpline, OutputsAreAppendedBehindTheirEntries) {
-  auto c = circle(6, 1.0);
-  options o;
-  o.chordal_error = 0.01;
-  result r;
-  r.indices = ids({42});
-  r.params = values({-3});
-  r.sizes = values({7, 8});
-  r.code = mesh_spline(c, closed_list(6), dense1D<double, 8>(9, 0.3), o.force_even, o.nmin, o.nmax,
-                       o.chordal_error, o.min_size, o.default_size, o.gradation, r.indices, r.params, r.sizes,
-                       r.deviation);
-  ASSERT_EQ(r.code, 0);
-  const std::size_t added = c.cols() - 6;
-  ASSERT_GT(added, 5u);
-  EXPECT_EQ(r.indices.size(), 1 + added + 2);
-  EXPECT_EQ(r.indices[0], 42u);
-  EXPECT_EQ(r.indices[1], 0u);
-  EXPECT_EQ(r.indices[2], 6u);
-  EXPECT_EQ(r.params[0], -3.0);
-  EXPECT_EQ(r.params[1], 0.0);
-  EXPECT_EQ(r.sizes[1], 8.0);
-  EXPECT_EQ(r.sizes.size(), 2 + added + 2);
-
-  // Metrics: behind existing 3-row columns, or into an empty 0 x 0 matrix.
-  auto c2 = circle(6, 1.0);
-  dense2D<double> out(3, 1, 9.0);
-  dense1D<unsigned int, 8> oi;
-  dense1D<double, 8> op;
-  double dev = -1;
-  ASSERT_EQ(mesh_spline(c2, closed_list(6), iso_metrics(dense1D<double, 8>(9, 0.3), 2), false, 1, 100, 0.01,
-                        0, 0, 0, oi, op, out, dev),
-            0);
-  EXPECT_EQ(out.cols(), 1 + oi.size());
-  EXPECT_EQ(out(0, 0), 9.0);
-}
-
-TEST(MeshSpline, CodesInCheckOrderLeaveEverythingAsItWas) {
+// Codes in check order; a failed call reports no deviation.
+TEST(MeshSpline, StatusCodeOfEachCheckInCheckOrder) {
   const auto c0 = points({{0, 0}, {1, 0}, {2, 1}, {3, 1}});
   const auto good = ids({0, 0, 1, 2, 3, 3});
   const dense1D<double, 8> h(6, 0.5);
   auto run = [&](dense2D<double> c, const dense1D<unsigned int, 8>& l, const dense1D<double, 8>& s,
-                 unsigned nmin, unsigned nmax, double min_size) {
-    dense1D<unsigned int, 8> oi{5};
-    dense1D<double, 8> op{5.0}, os{5.0};
+                 unsigned nmin, unsigned nmax, double min_size, double tol = 0.01) {
+    dense1D<unsigned int, 8> oi;
+    dense1D<double, 8> op, os;
     double dev = 7;
-    dense2D<double> before;
-    before.copy(c);
-    const int code = mesh_spline(c, l, s, false, nmin, nmax, 0.01, min_size, 0, 0, oi, op, os, dev);
-    if (code != 0) {
-      EXPECT_EQ(dev, 0.0);
-      EXPECT_TRUE(same_matrix(c, before));
-      EXPECT_EQ(oi.size(), 1u);
-      EXPECT_EQ(op.size(), 1u);
-      EXPECT_EQ(os.size(), 1u);
-    }
+    const int code = mesh_spline(c, l, s, false, nmin, nmax, tol, min_size, 0, 0, oi, op, os, dev);
+    EXPECT_TRUE(code == 0 || dev == 0.0);
     return code;
   };
   EXPECT_EQ(run(points({{0}, {1}, {2}, {3}}), good, h, 0, 0, -1), -1);
-  dense2D<double> four_rows(4, 4, 0.0);
-  EXPECT_EQ(run(four_rows, good, h, 0, 0, -1), -1);
+  EXPECT_EQ(run(dense2D<double>(4, 4, 0.0), good, h, 0, 0, -1), -1);
   EXPECT_EQ(run(c0, ids({0, 1, 2}), h, 0, 0, -1), -2);
   EXPECT_EQ(run(c0, ids({0, 0, 1, 4, 3, 3}), h, 0, 0, -1), -2);
   EXPECT_EQ(run(c0, good, dense1D<double, 8>(5, 0.5), 0, 0, -1), -3);
@@ -348,28 +303,27 @@ TEST(MeshSpline, CodesInCheckOrderLeaveEverythingAsItWas) {
   EXPECT_EQ(run(c0, good, h, 3, 2, -1), -5);
   EXPECT_EQ(run(c0, good, h, 1, 1, -1), -8);
   EXPECT_EQ(run(c0, good, h, 1, 1, std::nan("")), -8);
+  // Sample counts beyond 32-bit identifiers fail at once; a floor from
+  // min_size makes the same tolerance affordable.
+  const auto start = std::chrono::steady_clock::now();
+  for (double tol : {1e-300, 1e-22, -1e-300, std::numeric_limits<double>::denorm_min()})
+    EXPECT_EQ(run(circle(16, 1.0), closed_list(16), dense1D<double, 8>(19, 1.0), 1, 10, 0, tol), -199) << tol;
+  EXPECT_EQ(run(circle(16, 1.0), closed_list(16), dense1D<double, 8>(19, 1.0), 1, 10, 0.01, 1e-300), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 
   // Metrics overload: -3 for rows, -13 for an output with entries and other rows.
   auto mrun = [&](const dense2D<double>& m, dense2D<double> out) {
-    dense2D<double> c_copy;
-    c_copy.copy(c0);
+    dense2D<double> c;
+    c.copy(c0);
     dense1D<unsigned int, 8> oi;
     dense1D<double, 8> op;
     double dev = 7;
-    dense2D<double> before;
-    before.copy(out);
-    const int code = mesh_spline(c_copy, good, m, false, 1, 10, 0.01, 0, 0, 0, oi, op, out, dev);
-    if (code != 0) {
-      EXPECT_EQ(c_copy.cols(), 4u);
-      EXPECT_TRUE(oi.empty());
-      EXPECT_TRUE(same_matrix(out, before));
-    }
-    return code;
+    return mesh_spline(c, good, m, false, 1, 10, 0.01, 0, 0, 0, oi, op, out, dev);
   };
   const auto m2 = iso_metrics(h, 2);
   EXPECT_EQ(mrun(iso_metrics(h, 3), dense2D<double>()), -3);
   EXPECT_EQ(mrun(iso_metrics(dense1D<double, 8>(5, 0.5), 2), dense2D<double>()), -3);
-  auto bad = m2;
+  dense2D<double> bad;
   bad.copy(m2);
   bad(1, 5) = 1e6;  // not positive definite
   EXPECT_EQ(mrun(bad, dense2D<double>()), -3);
@@ -377,34 +331,6 @@ TEST(MeshSpline, CodesInCheckOrderLeaveEverythingAsItWas) {
   EXPECT_EQ(mrun(m2, dense2D<double>(6, 2, 0.0)), -13);
   EXPECT_EQ(mrun(m2, dense2D<double>(2, 0)), 0);  // no entries: accepted
   EXPECT_EQ(mrun(m2, dense2D<double>(3, 2, 0.0)), 0);
-}
-
-TEST(MeshSpline, HugeSampleCountsFailQuicklyWithNothingAppended) {
-  const auto start = std::chrono::steady_clock::now();
-  for (double tol : {1e-300, 1e-22, -1e-300, std::numeric_limits<double>::denorm_min()}) {
-    auto c = circle(16, 1.0);
-    dense1D<unsigned int, 8> oi{1};
-    dense1D<double, 8> op{1.0}, os{1.0};
-    double dev = 7;
-    EXPECT_EQ(mesh_spline(c, closed_list(16), dense1D<double, 8>(19, 1.0), false, 1, 10, tol, 0, 0, 0, oi, op,
-                          os, dev),
-              -199)
-        << tol;
-    EXPECT_EQ(c.cols(), 16u);
-    EXPECT_EQ(oi.size(), 1u);
-    EXPECT_EQ(op.size(), 1u);
-    EXPECT_EQ(os.size(), 1u);
-    EXPECT_EQ(dev, 0.0);
-  }
-  // A floor from min_size makes the same tolerance affordable.
-  auto c = circle(16, 1.0);
-  dense1D<unsigned int, 8> oi;
-  dense1D<double, 8> op, os;
-  double dev;
-  EXPECT_EQ(mesh_spline(c, closed_list(16), dense1D<double, 8>(19, 1.0), false, 1, 10, 1e-300, 0.01, 0, 0, oi,
-                        op, os, dev),
-            0);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 TEST(MeshSpline, CoordinatesThatAreNotFiniteNeverHang) {
@@ -417,51 +343,5 @@ TEST(MeshSpline, CoordinatesThatAreNotFiniteNeverHang) {
     const int code = mesh_spline(c, closed_list(8), dense1D<double, 8>(11, 0.1), false, 1, 1000, 1e-3, 0, 0,
                                  0, oi, op, os, dev);
     EXPECT_TRUE(code == 0 || code == -199) << code;
-    if (code != 0) {
-      EXPECT_EQ(c.cols(), 8u);
-      EXPECT_TRUE(oi.empty());
-    } else {
-      EXPECT_EQ(c.cols(), 8 + oi.size() - 2);
-      EXPECT_EQ(op.size(), oi.size());
-    }
   }
 }
-
-#ifdef LINEGEN_FAULT_INJECTION
-TEST(MeshSpline, EveryFailedAllocationReportsAndUndoes) {
-  for (int overload = 0; overload < 2; ++overload) {
-    bool failed_once = false;
-    for (long n = 0; n < 10000; ++n) {
-      auto c = circle(12, 1.0);
-      dense1D<unsigned int, 8> oi{3};
-      dense1D<double, 8> op{3.0}, os{3.0};
-      dense2D<double> om(3, 1, 3.0);
-      const auto h = dense1D<double, 8>(15, 0.2);
-      const auto m = iso_metrics(h, 2);
-      const auto l = closed_list(12);
-      double dev = 7;
-      zarn::fail_allocation_after(n);
-      const int code = overload == 0
-                           ? mesh_spline(c, l, h, true, 1, 1000, 1e-3, 0, 0.1, 0.5, oi, op, os, dev)
-                           : mesh_spline(c, l, m, true, 1, 1000, 1e-3, 0, 0.1, 0.5, oi, op, om, dev);
-      zarn::fail_allocation_after(-1);
-      if (code == 0) {
-        EXPECT_TRUE(failed_once);
-        EXPECT_GT(c.cols(), 12u);
-        break;
-      }
-      ASSERT_EQ(code, -199) << n;
-      failed_once = true;
-      ASSERT_EQ(c.cols(), 12u) << n;
-      ASSERT_EQ(c.rows(), 2u);
-      ASSERT_EQ(oi.size(), 1u) << n;
-      ASSERT_EQ(op.size(), 1u) << n;
-      ASSERT_EQ(os.size(), 1u) << n;
-      ASSERT_EQ(om.cols(), 1u) << n;
-      ASSERT_EQ(om.rows(), 3u) << n;
-      ASSERT_EQ(om(0, 0), 3.0);
-      ASSERT_EQ(dev, 0.0);
-    }
-  }
-}
-#endif

@@ -3,6 +3,8 @@
 #include <cfloat>
 #include <cmath>
 
+#include <linegen/linegen.h>
+
 #include "spline/spline_sampling.h"
 #include "test_support.h"
 
@@ -73,6 +75,29 @@ TEST(SampleSpline, FloorBoundsTheCountAndHugeCountsFail) {
   EXPECT_FALSE(sample<2>(c, l, 1e-22, 0.0).ok);   // beyond 32-bit sample identifiers
 }
 
+// With a floor h above the chordal sizes each segment takes ceil(S / h)
+// sub-intervals, S its arc length: measured here by the chords of the
+// spline's points.
+TEST(SampleSpline, EachSegmentTakesItsArcLengthOverTheFloor) {
+  const auto c = points({{0, 0}, {1, 0}, {2, 1}, {4, 1.5}});
+  const auto l = ids({0, 0, 1, 2, 3, 3});
+  const double h = 0.01;
+  const auto r = sample<2>(c, l, 1e-300, h);
+  ASSERT_TRUE(r.ok);
+  for (unsigned k = 0; k < 3; ++k) {
+    double S = 0.0;
+    vector_fixed<double, 2> p, q;
+    spline_point(c, l[k], l[k + 1], l[k + 2], l[k + 3], 0.0, p);
+    for (int i = 1; i <= 20000; ++i, p = q) {
+      spline_point(c, l[k], l[k + 1], l[k + 2], l[k + 3], i / 20000.0, q);
+      S += std::hypot(q[0] - p[0], q[1] - p[1]);
+    }
+    const double m = r.positions[k + 1] - r.positions[k];
+    EXPECT_GT(m, S / h - 1e-3) << "segment " << k;
+    EXPECT_LT(m, S / h + 1 + 1e-3) << "segment " << k;
+  }
+}
+
 TEST(SampleSpline, PointSegmentHasNoNanDeviation) {
   // A repeated node is a point-like segment: two samples, no NaN deviation.
   const auto p = points({{0, 0, 0}, {1, 0, 0}, {1, 0, 0}, {2, 1, 0}});
@@ -96,6 +121,11 @@ TEST(SplineTurningNodes, CollinearNodesDropped) {
   ASSERT_TRUE(spline_turning_nodes<3>(s, ids({0, 0, 1, 2, 3, 3}), nodes, params));
   EXPECT_EQ(testing_support::to_vector(nodes), (std::vector<unsigned>{0, 0, 3, 3}));
   EXPECT_EQ(testing_support::to_vector(params), (std::vector<double>{0, 0, 1, 1}));
+  // A closed list keeps its two wrapped entries at the end.
+  const auto sq = points({{0, 0}, {1, 0}, {2, 0}, {2, 2}, {0, 2}});
+  ASSERT_TRUE(spline_turning_nodes<2>(sq, closed_list(5), nodes, params));
+  EXPECT_EQ(testing_support::to_vector(nodes), (std::vector<unsigned>{4, 0, 2, 3, 4, 0, 1}));
+  EXPECT_EQ(testing_support::to_vector(params), (std::vector<double>{0, 0, 0.25, 0.5, 0.75, 1, 1}));
 }
 
 TEST(SplineNodeSizes, CircleGivesTheChordalSizeOfItsRadius) {

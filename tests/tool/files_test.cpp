@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 
 #include "files.h"
-#include "tool_readers.h"
+#include "tool_files.h"
 
 namespace {
 

@@ -110,29 +110,24 @@ const std::string twelve_nodes =
 
 INSTANTIATE_TEST_SUITE_P(
     Files, BadJob,
-    ::testing::Values(
-        Bad{"blank", " \n\t\n", "", "only white space"},
-        Bad{"bad_utf8", "{\"nodes\": [[0, 0]], \"curves\": \"\xff\xfe\"}", "",
-            "ill-formed UTF-8 byte; last read: '\"?'"},
-        Bad{"truncated", "{\"nodes\": [[0, 0],\n", "", "not valid JSON at line 2"},
-        Bad{"bare_infinity", "{\"nodes\": [[0, -Infinity]]}", "", "-Infinity is not a JSON number"},
-        Bad{"not_an_object", "[1, 2]", "", "expected a JSON object"},
-        Bad{"duplicate", with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": 1, \"sizes\": 2}"),
-            "curves[0].sizes", "given twice"}),
+    ::testing::Values(Bad{"blank", " \n\t\n", "", "only white space"},
+                      Bad{"bad_utf8", "{\"nodes\": [[0, 0]], \"curves\": \"\xff\xfe\"}", "",
+                          "ill-formed UTF-8 byte; last read: '\"?'"},
+                      Bad{"truncated", "{\"nodes\": [[0, 0],\n", "", "not valid JSON at line 2"},
+                      Bad{"not_an_object", "[1, 2]", "", "expected a JSON object"},
+                      Bad{"duplicate",
+                          with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": 1, \"sizes\": 2}"),
+                          "curves[0].sizes", "given twice"}),
     [](auto const& info) { return std::string(info.param.what); });
 
 INSTANTIATE_TEST_SUITE_P(
     Structure, BadJob,
     ::testing::Values(
-        Bad{"unknown_top", "{\"nodes\": [[0,0]], \"curve\": []}", "",
-            "unknown field \"curve\" in the job; did you mean \"curves\"?"},
         Bad{"no_curves", "{\"nodes\": [[0,0]]}", "", "the job has no \"curves\""},
         Bad{"empty_curves", "{\"nodes\": [[0,0]], \"curves\": []}", "curves", "no curves"},
         Bad{"no_dimension", "{\"curves\": [{\"kind\": \"line\"}]}", "", "give \"dimension\""},
         Bad{"bad_dimension", "{\"dimension\": 4, \"curves\": []}", "dimension", "expected 2 or 3, found 4"},
         Bad{"node_shape", "{\"nodes\": [[0,0],[1,0,0]], \"curves\": []}", "nodes[1]", "found 3"},
-        Bad{"node_text", "{\"nodes\": [[0,0],[1,\"x\"]], \"curves\": []}", "nodes[1][1]",
-            "expected a number, found the string \"x\""},
         Bad{"no_kind", with_curve("{\"chain\": [0, 1]}"), "curves[0]", "has no \"kind\""},
         Bad{"unknown_kind", with_curve("{\"kind\": \"lines\"}"), "curves[0].kind",
             "unknown kind \"lines\": expected line"},
@@ -147,24 +142,15 @@ INSTANTIATE_TEST_SUITE_P(
             "[0,0,0], "
             "\"angle\": 1, \"count\": 2}]}",
             "curves[0].angle", "does not apply to an extrude_rotate curve in a 3D job"},
-        Bad{"no_chain", with_curve("{\"kind\": \"line\", \"sizes\": 1}"), "curves[0]", "has no \"chain\""},
         Bad{"short_chain", with_curve("{\"kind\": \"line\", \"chain\": [2], \"sizes\": 1}"),
             "curves[0].chain", "needs at least 2"},
         Bad{"missing_node",
             with_curve("{\"kind\": \"line\", \"chain\": [0, 1, 2, 17], \"sizes\": 1}", twelve_nodes),
             "curves[0].chain[3]", "node 17 does not exist: the job has 12 nodes"},
-        Bad{"negative_node", with_curve("{\"kind\": \"line\", \"chain\": [-1, 1], \"sizes\": 1}"),
-            "curves[0].chain[0]", "node -1 does not exist"},
-        Bad{"huge_node", with_curve("{\"kind\": \"line\", \"chain\": [0, 1e20], \"sizes\": 1}"),
-            "curves[0].chain[1]", "node 1e+20 does not exist"},
         Bad{"fraction_node", with_curve("{\"kind\": \"line\", \"chain\": [0, 1.5], \"sizes\": 1}"),
             "curves[0].chain[1]", "whole number"},
         Bad{"nan_string", with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": [1, \"NaN\"]}"),
             "curves[0].sizes[1]", "JSON has no NaN or infinity"},
-        Bad{"long_text",
-            with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": \"" + std::string(40, 'x') +
-                       "\u00e9\u00e9\u00e9\"}"),
-            "curves[0].sizes", "expected a number, found the string \"xxx"},
         Bad{"size_count", with_curve("{\"kind\": \"line\", \"chain\": [0, 1, 2], \"sizes\": [1, 2]}"),
             "curves[0].sizes", "2 sizes for a chain of 3 nodes"},
         Bad{"metric_shape",
@@ -178,9 +164,6 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"param_count",
             with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": 1, \"params\": [0]}"),
             "curves[0].params", "1 parameters for a chain of 2 nodes"},
-        Bad{"nmax_fraction",
-            with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": 1, \"nmax\": 2.5}"),
-            "curves[0].nmax", "whole number"},
         Bad{"nmax_huge", with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": 1, \"nmax\": 1e10}"),
             "curves[0].nmax", "too large"},
         Bad{"nmin_negative",
@@ -197,8 +180,6 @@ INSTANTIATE_TEST_SUITE_P(
         Bad{"straight_both",
             with_curve("{\"kind\": \"straight\", \"chain\": [0, 1], \"sizes\": 1, \"elements\": 3}"),
             "curves[0]", "one of"},
-        Bad{"straight_zero", with_curve("{\"kind\": \"straight\", \"chain\": [0, 1], \"elements\": 0}"),
-            "curves[0].elements", "at least 1"},
         Bad{"two_starts",
             with_curve("{\"kind\": \"extrude_translate\", \"start\": [0, 0], \"start_node\": 1, "
                        "\"vector\": [1, 0], \"count\": 2}"),
@@ -207,9 +188,6 @@ INSTANTIATE_TEST_SUITE_P(
             with_curve("{\"kind\": \"extrude_translate\", \"start_node\": 0, \"vector\": [1, 0], "
                        "\"count\": 2, \"h0\": 1}"),
             "curves[0]", "give \"count\" or the two sizes"},
-        Bad{"one_size",
-            with_curve("{\"kind\": \"extrude_translate\", \"start_node\": 0, \"vector\": [1, 0], \"h0\": 1}"),
-            "curves[0]", "give both sizes"},
         Bad{"even_with_count",
             with_curve("{\"kind\": \"extrude_rotate\", \"start_node\": 0, \"centre\": [1, 0], "
                        "\"angle\": 1, \"count\": 3, \"force_even\": true}"),
@@ -220,9 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
             "curves[0].count", "at least 1"},
         Bad{"no_centre",
             with_curve("{\"kind\": \"extrude_rotate\", \"start_node\": 0, \"angle\": 1, \"count\": 3}"),
-            "curves[0]", "has no \"centre\""},
-        Bad{"second_curve", with_curve("{\"kind\": \"line\", \"chain\": [0, 1], \"sizes\": 1}, 7"),
-            "curves[1]", "expected a curve"}),
+            "curves[0]", "has no \"centre\""}),
     [](auto const& info) { return std::string(info.param.what); });
 
 TEST(Job, DuplicateKeysAreFoundInsideLists) {

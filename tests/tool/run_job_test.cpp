@@ -9,7 +9,7 @@
 #include "job.h"
 #include "run_job.h"
 #include "table.h"
-#include "tool_readers.h"
+#include "tool_files.h"
 
 namespace {
 
