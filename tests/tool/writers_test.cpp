@@ -47,9 +47,6 @@ TEST(Writers, EachFormatGivesItsGoldenFile) {
   EXPECT_TRUE(tool_test::matches_golden(linegen_tool::write_msh(m), "two_curves.msh"));
   m.coords[7] = -1;  // the far node would make the picture a dot
   EXPECT_TRUE(tool_test::matches_golden(linegen_tool::write_svg(m, "a <title>"), "two_curves.svg"));
-  m.dimension = 3;
-  m.coords = {0, 0, 0, 1, 0, 1, 2, 1, 0, 3, 1, 1, 4, 0, 2, 5, 5, 5};
-  EXPECT_TRUE(tool_test::matches_golden(linegen_tool::write_svg(m, "3D"), "two_curves_3d.svg"));
 }
 
 TEST(SvgWriter, DegenerateMeshesStillGiveAPicture) {
