@@ -60,14 +60,47 @@ bool eliminate(gf2_rows& m, const std::vector<int>& order, bool full, std::vecto
   return true;
 }
 
+// The parities still to solve once a class with a choice that only one
+// remaining parity meets has settled that parity (whatever the others need,
+// it can match it). Repeated, this empties tree-like systems such as a grid
+// of faces peeled from its boundary.
+std::vector<int> rows_to_solve(const group& g, const std::vector<std::vector<int>>& rows_of,
+                               const std::vector<char>& free) {
+  std::vector<int> meets(g.classes.size(), 0), alone;
+  std::vector<char> open(g.parities.size(), 1);
+  for (const std::vector<int>& row : g.parities)
+    for (int k : row) meets[k] += free[k];
+  for (std::size_t k = 0; k < meets.size(); ++k)
+    if (meets[k] == 1) alone.push_back(static_cast<int>(k));
+  while (!alone.empty()) {
+    const int k = alone.back();
+    alone.pop_back();
+    if (meets[k] != 1) continue;
+    int r = 0;
+    for (int candidate : rows_of[k])
+      if (open[candidate]) r = candidate;
+    open[r] = 0;
+    for (int j : g.parities[r])
+      if (free[j] && --meets[j] == 1) alone.push_back(j);
+  }
+  std::vector<int> rows;
+  for (std::size_t r = 0; r < open.size(); ++r)
+    if (open[r]) rows.push_back(static_cast<int>(r));
+  return rows;
+}
+
 // At threshold R, classes with a choice are unknowns; the others hold their
 // single count, best_max.
-bool consistent_at(const group& g, const std::vector<double>& two_counts, double R, gf2_rows& m,
+bool consistent_at(const group& g, const std::vector<std::vector<int>>& rows_of,
+                   const std::vector<double>& two_counts, double R, gf2_rows& m,
                    const std::vector<int>& order, std::vector<int>& pivots) {
-  m.reset(g.parities.size(), g.classes.size());
-  for (std::size_t r = 0; r < g.parities.size(); ++r)
-    for (int k : g.parities[r]) {
-      if (R >= two_counts[k])
+  std::vector<char> free(g.classes.size());
+  for (std::size_t k = 0; k < free.size(); ++k) free[k] = R >= two_counts[k];
+  const std::vector<int> rows = rows_to_solve(g, rows_of, free);
+  m.reset(rows.size(), g.classes.size());
+  for (std::size_t r = 0; r < rows.size(); ++r)
+    for (int k : g.parities[rows[r]]) {
+      if (free[k])
         m.flip(r, k);
       else
         m.rhs[r] ^= static_cast<char>(g.classes[k].best_max & 1);
@@ -95,12 +128,15 @@ bool parity_minimise_largest(const group& g, double& R) {
   candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
   std::vector<int> order(g.classes.size()), pivots;
   for (std::size_t k = 0; k < order.size(); ++k) order[k] = static_cast<int>(k);
+  std::vector<std::vector<int>> rows_of(g.classes.size());
+  for (std::size_t r = 0; r < g.parities.size(); ++r)
+    for (int k : g.parities[r]) rows_of[k].push_back(static_cast<int>(r));
   gf2_rows m;
-  if (!consistent_at(g, two_counts, candidates.back(), m, order, pivots)) return false;
+  if (!consistent_at(g, rows_of, two_counts, candidates.back(), m, order, pivots)) return false;
   std::size_t lo = 0, hi = candidates.size() - 1;  // the answer is in [lo, hi]
   while (lo < hi) {
     const std::size_t mid = lo + (hi - lo) / 2;
-    if (consistent_at(g, two_counts, candidates[mid], m, order, pivots))
+    if (consistent_at(g, rows_of, two_counts, candidates[mid], m, order, pivots))
       hi = mid;
     else
       lo = mid + 1;
