@@ -17,6 +17,7 @@ struct MeshCurve {
   std::vector<unsigned int> input_nodes;  // the job's nodes and start points it was meshed from
   double max_deviation = -1.0;            // distance from the curve it follows; < 0 when it does not apply
   double seconds = 0.0;                   // time spent in the library
+  double goal = -1.0;                     // in a job with faces: its count when meshed alone; else < 0
 };
 
 struct Mesh {

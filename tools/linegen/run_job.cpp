@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "faces.h"
 #include "measure.h"
 
 namespace linegen_tool {
@@ -31,6 +32,10 @@ Mesh mesh_of(Matrix const& coords, std::vector<double> const& node_size, int dim
 }  // namespace
 
 RunResult run_job(Job const& job, bool measure) {
+  return job.faces.empty() ? run_curves(job, measure) : run_with_faces(job, measure);
+}
+
+RunResult run_curves(Job const& job, bool measure) {
   const int dim = job.dimension;
   Matrix coords = node_matrix(job);
   std::vector<double> node_size(job.node_count(), infinity);  // infinity where none yet

@@ -17,7 +17,10 @@ struct RunResult {
 };
 
 // `measure` also computes each curve's largest deviation from the curve it
-// follows (splines, polylines, arcs), which costs time on big meshes.
+// follows (splines, polylines, arcs), which costs time on big meshes. A job
+// with faces has its counts assigned first (faces.h).
 RunResult run_job(Job const& job, bool measure);
+// Every curve as the job gives it, faces left aside.
+RunResult run_curves(Job const& job, bool measure);
 
 }  // namespace linegen_tool
