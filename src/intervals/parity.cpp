@@ -3,6 +3,7 @@
 // feasibility at a threshold is a linear system over GF(2): one row per
 // parity, one unknown per class that has a choice.
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cstdint>
 #include <limits>
@@ -63,9 +64,12 @@ bool eliminate(gf2_rows& m, const std::vector<int>& order, bool full, std::vecto
 // The parities still to solve once a class with a choice that only one
 // remaining parity meets has settled that parity (whatever the others need,
 // it can match it). Repeated, this empties tree-like systems such as a grid
-// of faces peeled from its boundary.
+// of faces peeled from its boundary. With `delta`, `settled` receives each
+// set-aside parity with the class that settles it, the cheapest it meets
+// alone.
 std::vector<int> rows_to_solve(const group& g, const std::vector<std::vector<int>>& rows_of,
-                               const std::vector<char>& free) {
+                               const std::vector<char>& free, const std::vector<double>* delta = nullptr,
+                               std::vector<std::array<int, 2>>* settled = nullptr) {
   std::vector<int> meets(g.classes.size(), 0), alone;
   std::vector<char> open(g.parities.size(), 1);
   for (const std::vector<int>& row : g.parities)
@@ -73,13 +77,18 @@ std::vector<int> rows_to_solve(const group& g, const std::vector<std::vector<int
   for (std::size_t k = 0; k < meets.size(); ++k)
     if (meets[k] == 1) alone.push_back(static_cast<int>(k));
   while (!alone.empty()) {
-    const int k = alone.back();
+    int k = alone.back();
     alone.pop_back();
     if (meets[k] != 1) continue;
     int r = 0;
     for (int candidate : rows_of[k])
       if (open[candidate]) r = candidate;
     open[r] = 0;
+    if (settled) {
+      for (int j : g.parities[r])
+        if (free[j] && meets[j] == 1 && (*delta)[j] < (*delta)[k]) k = j;
+      settled->push_back({r, k});
+    }
     for (int j : g.parities[r])
       if (free[j] && --meets[j] == 1) alone.push_back(j);
   }
@@ -197,12 +206,19 @@ std::vector<char> cheapest_flips(const gf2_rows& m, const std::vector<int>& pivo
 
 }  // namespace
 
-void parity_minimise_sum(const group& g, double R, std::vector<count_t>& values) {
+namespace {
+
+// Per class at threshold R: its best count, and where it has a choice, its
+// best count of the other parity (second, 0 without a choice) and how much
+// that adds to the sum (delta).
+struct parity_choices {
+  std::vector<count_t> best, second;
+  std::vector<double> delta;
+};
+
+parity_choices choices_at(const group& g, double R) {
   const std::size_t K = g.classes.size();
-  values.assign(K, 0);
-  std::vector<count_t> second(K, 0);
-  std::vector<double> delta(K, 0);
-  std::vector<int> order;  // classes with a choice
+  parity_choices p{std::vector<count_t>(K), std::vector<count_t>(K, 0), std::vector<double>(K, 0)};
   for (std::size_t k = 0; k < K; ++k) {
     const curve_class& c = g.classes[k];
     count_t a = 0, b = 0;
@@ -212,32 +228,70 @@ void parity_minimise_sum(const group& g, double R, std::vector<count_t>& values)
     // The sum is convex in the count: the best count of the other parity
     // is a neighbour of the best one.
     const count_t x = std::min(std::max(c.best_sum, a), b);
-    values[k] = x;
+    p.best[k] = x;
     if (a == b) continue;
-    second[k] = x == a ? x + 1 : x == b ? x - 1 : class_sum(c, x - 1) <= class_sum(c, x + 1) ? x - 1 : x + 1;
-    delta[k] = class_sum(c, second[k]) - class_sum(c, x);
-    order.push_back(static_cast<int>(k));
+    p.second[k] = x == a                                       ? x + 1
+                  : x == b                                     ? x - 1
+                  : class_sum(c, x - 1) <= class_sum(c, x + 1) ? x - 1
+                                                               : x + 1;
+    p.delta[k] = class_sum(c, p.second[k]) - class_sum(c, x);
   }
-  if (g.parities.empty()) return;
-  std::stable_sort(order.begin(), order.end(), [&](int p, int q) { return delta[p] < delta[q]; });
+  return p;
+}
+
+// Above this many matrix entries (parities x classes) the parities that a
+// class settles alone are set aside before the dense reduction, so a large
+// group costs about its term count; their classes are then chosen one parity
+// at a time rather than over all combinations.
+constexpr std::size_t dense_entries = std::size_t(1) << 22;
+
+}  // namespace
+
+void parity_minimise_sum(const group& g, double R, std::vector<count_t>& values) {
+  const std::size_t K = g.classes.size(), P = g.parities.size();
+  const parity_choices p = choices_at(g, R);
+  values = p.best;
+  if (P == 0) return;
+  std::vector<char> free(K);
+  for (std::size_t k = 0; k < K; ++k) free[k] = p.second[k] != 0;
+  std::vector<std::array<int, 2>> settled;
+  std::vector<int> rows(P);
+  for (std::size_t r = 0; r < P; ++r) rows[r] = static_cast<int>(r);
+  if (P * K > dense_entries) {
+    std::vector<std::vector<int>> rows_of(K);
+    for (std::size_t r = 0; r < P; ++r)
+      for (int k : g.parities[r]) rows_of[k].push_back(static_cast<int>(r));
+    rows = rows_to_solve(g, rows_of, free, &p.delta, &settled);
+  }
+  // The remaining parities, reduced with the cheapest classes as pivots.
   gf2_rows m;
-  m.reset(g.parities.size(), K);
-  for (std::size_t r = 0; r < g.parities.size(); ++r)
-    for (int k : g.parities[r]) {
-      if (second[k] != 0) m.flip(r, k);
+  m.reset(rows.size(), K);
+  std::vector<char> in_rows(K, 0);
+  for (std::size_t r = 0; r < rows.size(); ++r)
+    for (int k : g.parities[rows[r]]) {
+      if (free[k]) m.flip(r, k), in_rows[k] = 1;
       m.rhs[r] ^= static_cast<char>(values[k] & 1);
     }
-  std::vector<int> pivots, others;
+  std::vector<int> order, pivots, others;
+  for (std::size_t k = 0; k < K; ++k)
+    if (in_rows[k]) order.push_back(static_cast<int>(k));
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return p.delta[a] < p.delta[b]; });
   const bool consistent = eliminate(m, order, true, pivots);
   assert(consistent && "R is at least the group's least largest deviation");
   (void)consistent;
   std::vector<char> is_pivot(K, 0);
-  for (int p : pivots) is_pivot[p] = 1;
+  for (int q : pivots) is_pivot[q] = 1;
   for (int k : order)
     if (!is_pivot[k]) others.push_back(k);
-  const std::vector<char> flip = cheapest_flips(m, pivots, others, delta);
+  std::vector<char> flip = cheapest_flips(m, pivots, others, p.delta);
+  // The set-aside parities, last first: each one's class matches the rest.
+  for (auto it = settled.rbegin(); it != settled.rend(); ++it) {
+    count_t parity = 0;
+    for (int j : g.parities[(*it)[0]]) parity ^= (flip[j] ? p.second[j] : values[j]) & 1;
+    flip[(*it)[1]] ^= static_cast<char>(parity);
+  }
   for (std::size_t k = 0; k < K; ++k)
-    if (flip[k]) values[k] = second[k];
+    if (flip[k]) values[k] = p.second[k];
 }
 
 }  // namespace intervals
