@@ -80,4 +80,4 @@ void BM_assign_intervals_paved_grid(benchmark::State& state) { run(state, false)
 }  // namespace
 
 BENCHMARK(BM_assign_intervals_mapped_grid)->Arg(100)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_assign_intervals_paved_grid)->Arg(30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_assign_intervals_paved_grid)->Arg(30)->Arg(100)->Unit(benchmark::kMillisecond);
