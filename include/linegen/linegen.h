@@ -626,9 +626,10 @@ LINEGEN_API int subdivide(dense1D<double, 8>& params, dense1D<double, 8>& sizes,
 // Curves linked by no constraint, directly or through others, are solved
 // apart. Two-curve equalities make classes of equal counts; parities over
 // classes are solved as linear equations modulo 2, exactly. Sums over more
-// than two curves are searched by branch and bound, which visits at most
-// 2^20 nodes per group of linked curves while minimising the largest
-// deviation and 2^20 more while minimising the sum.
+// than two curves are searched by branch and bound, whose work is bounded per
+// group of linked curves (a unit: a term examined, a goal summed or a
+// branch): 2^27 units while minimising the largest deviation, and 2^27 more
+// while minimising the sum (2^16 for groups of more than 16 curves).
 // Codes, in check order: 0, the largest deviation proven least (also for no
 // goals: counts emptied); status_unproven (1), a valid result found when the
 // branch and bound reached its bound before proving its largest deviation

@@ -15,9 +15,12 @@ namespace {
 
 using intervals::count_t;
 
-// Branch nodes each group may use while minimising the largest deviation,
-// and again while minimising the sum.
-constexpr long long work_bound = 1LL << 20;
+// Work each group's branch and bound may spend (terms examined by its bound
+// reasoning, goals summed for its bound on the sum, branches) while minimising the largest deviation, and
+// again while minimising the sum; a group of more than 16 curves, where the sum is not promised least, gets
+// less for the sum.
+constexpr long long work_bound = 1LL << 27;
+constexpr long long large_sum_work_bound = 1LL << 16;
 
 int check_arguments(const dense1D<double, 8>& goals, const dense1D<unsigned int, 8>& lower,
                     const dense1D<unsigned int, 8>& upper, const dense2D<int>& terms,
@@ -43,6 +46,12 @@ int check_arguments(const dense1D<double, 8>& goals, const dense1D<unsigned int,
   return status_ok;
 }
 
+std::size_t curves_in(const intervals::group& g) {
+  std::size_t n = 0;
+  for (const intervals::curve_class& c : g.classes) n += c.curves.size();
+  return n;
+}
+
 // Solves every group; values[g] gets one count per class of group g.
 int solve(const std::vector<intervals::group>& groups, std::vector<std::vector<count_t>>& values) {
   using intervals::outcome;
@@ -63,7 +72,8 @@ int solve(const std::vector<intervals::group>& groups, std::vector<std::vector<c
     if (groups[i].sums.empty())
       intervals::parity_minimise_sum(groups[i], R, values[i]);
     else
-      intervals::general_minimise_sum(groups[i], R, work_bound, values[i]);
+      intervals::general_minimise_sum(
+          groups[i], R, curves_in(groups[i]) > 16 ? large_sum_work_bound : work_bound, values[i]);
   }
   return unproven ? status_unproven : status_ok;
 }

@@ -33,7 +33,10 @@ enum class result { found, none, stopped };
 class searcher {
  public:
   searcher(const group& g, bool minimise_sum, long long budget)
-      : g_(g), sum_(minimise_sum), budget_(budget), lo_(g.classes.size()), hi_(g.classes.size()) {}
+      : g_(g), sum_(minimise_sum), budget_(budget), lo_(g.classes.size()), hi_(g.classes.size()) {
+    for (const auto& t : g.sums) pass_work_ += static_cast<long long>(t.size());
+    for (const auto& t : g.parities) pass_work_ += static_cast<long long>(t.size());
+  }
 
   // The ranges of largest deviation at most R; false when a class has none.
   bool start(double R) {
@@ -73,7 +76,10 @@ class searcher {
     const double before = sum_ ? least(k) : 0;
     lo_[k] = lo;
     hi_[k] = hi;
-    if (sum_) bound_ += least(k) - before;
+    if (sum_) {
+      bound_ += least(k) - before;
+      budget_ -= 2 * static_cast<long long>(g_.classes[k].goals.size());  // the two sums just taken
+    }
     changed = true;
     return true;
   }
@@ -91,7 +97,8 @@ class searcher {
 
   const group& g_;
   bool sum_;
-  long long budget_;
+  long long budget_;         // work left: terms examined by propagate, and branches
+  long long pass_work_ = 0;  // terms of one propagation pass
   std::vector<count_t> lo_, hi_;
   double bound_ = 0;  // least sum within the ranges
   std::vector<change> trail_;
@@ -110,8 +117,9 @@ bool searcher::tighten_sum(const std::vector<class_term>& t, bool& changed) {
   for (const class_term& term : t) {
     const wide c = term.coef, a = c * lo_[term.cls], b = c * hi_[term.cls];
     const wide from = -(smax - std::max(a, b)), to = -(smin - std::min(a, b));
-    wide ylo = c > 0 ? ceil_div(from, c) : ceil_div(to, c);
-    wide yhi = c > 0 ? floor_div(to, c) : floor_div(from, c);
+    // Most coefficients are 1 or -1: no 128-bit division for them.
+    wide ylo = c == 1 ? from : c == -1 ? -to : c > 0 ? ceil_div(from, c) : ceil_div(to, c);
+    wide yhi = c == 1 ? to : c == -1 ? -from : c > 0 ? floor_div(to, c) : floor_div(from, c);
     ylo = std::max<wide>(ylo, lo_[term.cls]);
     yhi = std::min<wide>(yhi, hi_[term.cls]);
     if (!narrow(term.cls, static_cast<count_t>(ylo), static_cast<count_t>(yhi), changed)) return false;
@@ -144,6 +152,7 @@ bool searcher::propagate() {
   // is checked in full, so stopping early only costs branching.
   for (int pass = 0; changed && pass < 64; ++pass) {
     changed = false;
+    budget_ -= pass_work_;
     for (const auto& t : g_.sums)
       if (!tighten_sum(t, changed)) return false;
     for (const auto& t : g_.parities)

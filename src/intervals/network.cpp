@@ -2,6 +2,9 @@
 // curve, two-curve equalities join classes, and every constraint joins its
 // curves into one group.
 #include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <map>
 #include <numeric>
 
 #include "intervals/network.h"
@@ -42,11 +45,42 @@ void merge_terms(std::vector<curve_term>& t, bool parity) {
   t.resize(out);
 }
 
-// Constraints as merged curve terms; two-curve equalities go into `classes`
-// instead, and every kept constraint joins its curves in `groups`.
+// Sums are written side against side: the positive terms, and the negative
+// ones negated. A side of several curves (or one curve with a coefficient
+// other than 1) becomes a count of its own, numbered from n, defined by a
+// sum, and shared by every constraint with the same side. Then the two
+// faces on either side of a side made of several curves give two-count
+// equalities (y1 = s, s = y2), which join classes, instead of two sums over
+// the same curves, on which interval reasoning loses that y1 = y2.
+class side_counts {
+ public:
+  explicit side_counts(std::size_t n) : next_(static_cast<int>(n)) {}
+  int of(const std::vector<curve_term>& side, std::vector<std::vector<curve_term>>& sums,
+         disjoint_sets& groups) {
+    if (side.size() == 1 && side[0].coef == 1) return side[0].curve;
+    std::vector<std::pair<int, long long>> key;
+    for (const curve_term& t : side) key.push_back({t.curve, t.coef});
+    const auto found = known_.emplace(key, next_);
+    if (!found.second) return found.first->second;
+    std::vector<curve_term> definition = side;
+    definition.push_back({next_, -1});
+    for (const curve_term& t : side) groups.join(t.curve, next_);
+    sums.push_back(std::move(definition));
+    return next_++;
+  }
+  int count() const { return next_; }
+
+ private:
+  int next_;
+  std::map<std::vector<std::pair<int, long long>>, int> known_;
+};
+
+// Constraints as merged curve terms; equalities of two counts go into
+// `classes` instead, and every constraint joins its curves in `groups`.
 void sort_constraints(const int* terms, std::size_t term_count, std::size_t ld, const int* kinds,
-                      std::size_t kind_count, std::vector<std::vector<curve_term>>& kept,
-                      disjoint_sets& classes, disjoint_sets& groups) {
+                      std::size_t kind_count, std::vector<std::vector<curve_term>>& sums,
+                      std::vector<std::vector<curve_term>>& parities, disjoint_sets& classes,
+                      disjoint_sets& groups, side_counts& sides) {
   std::vector<std::vector<curve_term>> by_constraint(kind_count);
   for (std::size_t j = 0; j < term_count; ++j) {
     const int* column = terms + j * ld;
@@ -56,14 +90,17 @@ void sort_constraints(const int* terms, std::size_t term_count, std::size_t ld, 
     std::vector<curve_term>& t = by_constraint[k];
     merge_terms(t, kinds[k] == 1);
     if (t.empty()) continue;
-    if (kinds[k] == 0 && t.size() == 2 && t[0].coef == -t[1].coef) {
-      classes.join(t[0].curve, t[1].curve);
-      groups.join(t[0].curve, t[1].curve);
+    for (const curve_term& term : t) groups.join(term.curve, t[0].curve);
+    std::vector<curve_term> plus, minus;
+    for (const curve_term& term : t)
+      (term.coef > 0 ? plus : minus).push_back({term.curve, std::abs(term.coef)});
+    if (kinds[k] == 1 || plus.empty() || minus.empty()) {  // a sum of one sign cannot be 0
+      (kinds[k] == 1 ? parities : sums).push_back(std::move(t));
       continue;
     }
-    for (const curve_term& term : t) groups.join(term.curve, t[0].curve);
-    kept.push_back(std::move(t));
-    if (kinds[k] == 1) kept.back().push_back({-1, 0});  // marks a parity constraint
+    const int a = sides.of(plus, sums, groups), b = sides.of(minus, sums, groups);
+    classes.join(a, b);
+    groups.join(a, b);
   }
 }
 
@@ -72,13 +109,16 @@ void sort_constraints(const int* terms, std::size_t term_count, std::size_t ld, 
 bool build_groups(const double* goals, const unsigned int* lower, const unsigned int* upper, std::size_t n,
                   const int* terms, std::size_t term_count, std::size_t term_ld, const int* kinds,
                   std::size_t kind_count, std::vector<group>& groups) {
-  disjoint_sets classes(n), sets(n);
-  std::vector<std::vector<curve_term>> kept;
-  sort_constraints(terms, term_count, term_ld, kinds, kind_count, kept, classes, sets);
+  // Curves, then at most two side counts per constraint.
+  disjoint_sets classes(n + 2 * kind_count), sets(n + 2 * kind_count);
+  std::vector<std::vector<curve_term>> sums, parities;
+  side_counts sides(n);
+  sort_constraints(terms, term_count, term_ld, kinds, kind_count, sums, parities, classes, sets, sides);
+  const std::size_t counts = static_cast<std::size_t>(sides.count());
 
   // Number the groups and, inside each, the classes, in curve order.
-  std::vector<int> group_of(n, -1), class_of(n, -1);
-  for (std::size_t i = 0; i < n; ++i) {
+  std::vector<int> group_of(counts, -1), class_of(counts, -1);
+  for (std::size_t i = 0; i < counts; ++i) {
     const int gr = sets.find(static_cast<int>(i)), cr = classes.find(static_cast<int>(i));
     if (group_of[gr] < 0) {
       group_of[gr] = static_cast<int>(groups.size());
@@ -88,9 +128,14 @@ bool build_groups(const double* goals, const unsigned int* lower, const unsigned
     if (class_of[cr] < 0) {
       class_of[cr] = static_cast<int>(g.classes.size());
       g.classes.emplace_back();
-      g.classes.back().gmin = g.classes.back().gmax = goals[i];
+      // No goal yet: a class of side counts alone deviates nowhere (its
+      // largest deviation max(x / inf, 0 / x) is 0, its sum 0). Side counts
+      // keep the bounds 1 ... max_count.
+      g.classes.back().gmin = std::numeric_limits<double>::infinity();
+      g.classes.back().gmax = 0;
     }
     curve_class& c = g.classes[class_of[cr]];
+    if (i >= n) continue;
     c.curves.push_back(static_cast<int>(i));
     c.goals.push_back(goals[i]);
     c.gmin = std::min(c.gmin, goals[i]);
@@ -104,21 +149,22 @@ bool build_groups(const double* goals, const unsigned int* lower, const unsigned
       settle_class(c);
     }
 
-  // The kept constraints over classes, merged again (a class may appear
-  // through several of its curves).
-  for (std::vector<curve_term>& t : kept) {
-    const bool parity = t.back().curve < 0;
-    if (parity) t.pop_back();
-    group& g = groups[group_of[sets.find(t[0].curve)]];
-    for (curve_term& term : t) term.curve = class_of[classes.find(term.curve)];
-    merge_terms(t, parity);
-    if (parity) {
-      if (t.empty()) continue;  // an even count of each class: always met
-      g.parities.emplace_back();
-      for (const curve_term& term : t) g.parities.back().push_back(term.curve);
-    } else if (!t.empty()) {  // an empty one is met by any counts
-      g.sums.emplace_back();
-      for (const curve_term& term : t) g.sums.back().push_back({term.curve, term.coef});
+  // The constraints over classes, merged again (a class may appear through
+  // several of its curves).
+  for (std::vector<std::vector<curve_term>>* list : {&sums, &parities}) {
+    const bool parity = list == &parities;
+    for (std::vector<curve_term>& t : *list) {
+      group& g = groups[group_of[sets.find(t[0].curve)]];
+      for (curve_term& term : t) term.curve = class_of[classes.find(term.curve)];
+      merge_terms(t, parity);
+      if (t.empty()) continue;  // met by any counts
+      if (parity) {
+        g.parities.emplace_back();
+        for (const curve_term& term : t) g.parities.back().push_back(term.curve);
+      } else {
+        g.sums.emplace_back();
+        for (const curve_term& term : t) g.sums.back().push_back({term.curve, term.coef});
+      }
     }
   }
   return true;

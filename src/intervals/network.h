@@ -72,8 +72,10 @@ bool build_groups(const double* goals, const unsigned int* lower, const unsigned
 bool parity_minimise_largest(const group& g, double& R);
 void parity_minimise_sum(const group& g, double R, std::vector<count_t>& values);
 
-// Groups with sums of several curves: branch and bound, `budget` nodes each
-// phase. values: one count per class.
+// Groups with sums of several curves: branch and bound within `budget` units
+// of work (a term examined by the bound reasoning, a goal summed for the
+// bound on the sum, or a branch). values: one
+// count per class.
 outcome general_minimise_largest(const group& g, long long budget, double& R, std::vector<count_t>& values);
 void general_minimise_sum(const group& g, double R, long long budget, std::vector<count_t>& values);
 
