@@ -104,6 +104,24 @@ void sort_constraints(const int* terms, std::size_t term_count, std::size_t ld, 
   }
 }
 
+// A constraint over classes into its group, merged again (a class may appear
+// through several of its curves).
+void add_constraint(std::vector<curve_term>& t, bool parity, disjoint_sets& sets, disjoint_sets& classes,
+                    const std::vector<int>& group_of, const std::vector<int>& class_of,
+                    std::vector<group>& groups) {
+  group& g = groups[group_of[sets.find(t[0].curve)]];
+  for (curve_term& term : t) term.curve = class_of[classes.find(term.curve)];
+  merge_terms(t, parity);
+  if (t.empty()) return;  // met by any counts
+  if (parity) {
+    g.parities.emplace_back();
+    for (const curve_term& term : t) g.parities.back().push_back(term.curve);
+  } else {
+    g.sums.emplace_back();
+    for (const curve_term& term : t) g.sums.back().push_back({term.curve, term.coef});
+  }
+}
+
 }  // namespace
 
 bool build_groups(const double* goals, const unsigned int* lower, const unsigned int* upper, std::size_t n,
@@ -149,24 +167,9 @@ bool build_groups(const double* goals, const unsigned int* lower, const unsigned
       settle_class(c);
     }
 
-  // The constraints over classes, merged again (a class may appear through
-  // several of its curves).
-  for (std::vector<std::vector<curve_term>>* list : {&sums, &parities}) {
-    const bool parity = list == &parities;
-    for (std::vector<curve_term>& t : *list) {
-      group& g = groups[group_of[sets.find(t[0].curve)]];
-      for (curve_term& term : t) term.curve = class_of[classes.find(term.curve)];
-      merge_terms(t, parity);
-      if (t.empty()) continue;  // met by any counts
-      if (parity) {
-        g.parities.emplace_back();
-        for (const curve_term& term : t) g.parities.back().push_back(term.curve);
-      } else {
-        g.sums.emplace_back();
-        for (const curve_term& term : t) g.sums.back().push_back({term.curve, term.coef});
-      }
-    }
-  }
+  for (std::vector<curve_term>& t : sums) add_constraint(t, false, sets, classes, group_of, class_of, groups);
+  for (std::vector<curve_term>& t : parities)
+    add_constraint(t, true, sets, classes, group_of, class_of, groups);
   return true;
 }
 
