@@ -625,8 +625,10 @@ LINEGEN_API int subdivide(dense1D<double, 8>& params, dense1D<double, 8>& sizes,
 //   counts  out, replaced by one count per curve.
 // Curves linked by no constraint, directly or through others, are solved
 // apart. Two-curve equalities make classes of equal counts; parities over
-// classes are solved as linear equations modulo 2, exactly. Sums over more
-// than two curves are searched by branch and bound, whose work is bounded per
+// classes are solved as linear equations modulo 2, exactly. Other sums (a
+// side of several curves, or a coefficient other than 1 or -1; such a side's
+// total is taken to be at most 4294967295) are searched by branch and bound,
+// whose work is bounded per
 // group of linked curves (a unit: a term examined, a goal summed or a
 // branch): 2^27 units while minimising the largest deviation, and 2^27 more
 // while minimising the sum (2^16 for groups of more than 16 curves).
@@ -637,9 +639,9 @@ LINEGEN_API int subdivide(dense1D<double, 8>& params, dense1D<double, 8>& sizes,
 // curve, or an entry 0; -3 upper likewise, or an entry below its lower
 // bound; -4 terms not of 3 rows (when it has columns), a constraint or curve
 // number out of range, a zero coefficient, or constraints that cannot be met
-// within the bounds: proven when no group has a sum over more than two
-// curves (and for groups whose search ended within its bound), otherwise
-// possibly only that none was found within the bound; -5 a kind other than 0
+// within the bounds: proven when no group needs the branch and bound, or its
+// search ended within the bound; otherwise it means that none was found
+// within the bound; -5 a kind other than 0
 // or 1; -199 memory. On failure counts is unchanged.
 LINEGEN_API int assign_intervals(const dense1D<double, 8>& goals, const dense1D<unsigned int, 8>& lower,
                                  const dense1D<unsigned int, 8>& upper, const dense2D<int>& terms,
