@@ -6,6 +6,7 @@
 // range, the constraints relaxed) reaches the best result so far is cut.
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "intervals/network.h"
 
@@ -223,6 +224,58 @@ result searcher::run(std::vector<count_t>& best, double& best_cost) {
   }
 }
 
+// One class per entry, sorted, no zero coefficient.
+void merge_class_terms(std::vector<class_term>& t) {
+  std::sort(t.begin(), t.end(), [](const class_term& a, const class_term& b) { return a.cls < b.cls; });
+  std::size_t out = 0;
+  for (std::size_t k = 0; k < t.size();) {
+    const int cls = t[k].cls;
+    long long coef = 0;
+    for (; k < t.size() && t[k].cls == cls; ++k) coef += t[k].coef;
+    if (coef != 0) t[out++] = {cls, coef};
+  }
+  t.resize(out);
+}
+
+// Whether the sums imply a sum whose coefficients all have one sign, which
+// no counts >= 1 make 0 (x = y + a with y = x + b gives a + b = 0): a
+// contradiction that interval reasoning finds only one count at a time.
+// Forward elimination, fraction-free; it gives up (false) when rows grow
+// past four times the terms or coefficients past 2^30.
+bool sums_contradict(const group& g) {
+  constexpr long long coef_limit = 1LL << 30;
+  std::size_t room = 64;
+  for (const auto& t : g.sums) room += 4 * t.size();
+  std::vector<int> pivot_row(g.classes.size(), -1);
+  std::vector<std::vector<class_term>> rows;
+  for (std::vector<class_term> s : g.sums) {
+    for (;;) {
+      const auto it =
+          std::find_if(s.begin(), s.end(), [&](const class_term& t) { return pivot_row[t.cls] >= 0; });
+      if (it == s.end()) break;
+      const std::vector<class_term>& p = rows[pivot_row[it->cls]];
+      const long long a = p[0].coef, b = it->coef;  // s becomes a s - b p: its term in cls cancels
+      for (class_term& t : s) t.coef *= a;
+      for (const class_term& t : p) s.push_back({t.cls, -b * t.coef});
+      merge_class_terms(s);
+      long long divisor = 0;
+      for (const class_term& t : s) divisor = std::gcd(divisor, t.coef);
+      for (class_term& t : s) t.coef /= divisor == 0 ? 1 : divisor;
+      for (const class_term& t : s)
+        if (t.coef > coef_limit || t.coef < -coef_limit) return false;
+      if (s.size() > room) return false;
+      room -= s.size();
+    }
+    if (s.empty()) continue;
+    const bool one_sign =
+        std::all_of(s.begin(), s.end(), [&](const class_term& t) { return (t.coef > 0) == (s[0].coef > 0); });
+    if (one_sign) return true;
+    pivot_row[s[0].cls] = static_cast<int>(rows.size());
+    rows.push_back(std::move(s));
+  }
+  return false;
+}
+
 }  // namespace
 
 outcome general_minimise_largest(const group& g, long long budget, double& R, std::vector<count_t>& values) {
@@ -233,6 +286,7 @@ outcome general_minimise_largest(const group& g, long long budget, double& R, st
     lowest = std::max(lowest, class_largest(c, c.best_max));
     full = std::max({full, class_largest(c, c.lower), class_largest(c, c.upper)});
   }
+  if (sums_contradict(g)) return outcome::infeasible;
   searcher s(g, false, budget);
   bool unsure = false;
   double lo = std::nextafter(lowest, 0.0), hi = 0, unused = 0;
