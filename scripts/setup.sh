@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config liblapack-dev libgtest-dev libgmock-dev
-          libbenchmark-dev nlohmann-json3-dev clang-format clang libclang-rt-14-dev)
+          libbenchmark-dev nlohmann-json3-dev clang-format clang libclang-rt-14-dev
+          gmsh python3-meshio)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -24,7 +24,7 @@ TEST(Faces, ExampleJobsMeetEveryFace) {
     SCOPED_TRACE(name);
     const auto parsed = parse_job(tool_test::slurp(std::string(LINEGEN_JOBS_DIR) + "/" + name));
     ASSERT_TRUE(parsed.job) << parsed.fault->place << ": " << parsed.fault->message;
-    const auto run = run_job(*parsed.job, false);
+    const auto run = run_job(*parsed.job, linegen_tool::RunOptions());
     ASSERT_TRUE(run.mesh) << run.fault->place << ": " << run.fault->message;
     bool changed = false;  // the example needs the assignment
     for (auto const& c : run.mesh->curves) changed = changed || c.goal != double(c.chain.size() - 1);
@@ -73,7 +73,7 @@ TEST(Faces, BadFacesAndUnmetFacesAreNamed) {
     SCOPED_TRACE(c.job);
     const auto parsed = parse_job(c.job);
     auto fault = parsed.fault;
-    if (parsed.job) fault = run_job(*parsed.job, false).fault;
+    if (parsed.job) fault = run_job(*parsed.job, linegen_tool::RunOptions()).fault;
     ASSERT_TRUE(fault);
     EXPECT_EQ(fault->place, c.place);
     EXPECT_NE(fault->message.find(c.message), std::string::npos) << fault->message;

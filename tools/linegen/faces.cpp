@@ -157,8 +157,10 @@ RunResult fault(std::string place, std::string message, FaultCause cause) {
 
 }  // namespace
 
-RunResult run_with_faces(Job const& job, bool measure) {
-  const RunResult alone = run_curves(job, false);
+RunResult run_with_faces(Job const& job, RunOptions const& options) {
+  RunOptions first = options;
+  first.measure = false;
+  const RunResult alone = run_curves(job, first);
   if (!alone.mesh) return alone;
   Network n = network_of(job, *alone.mesh);
   zarn::dense2D<int> terms(3, n.terms.size() / 3);
@@ -175,7 +177,7 @@ RunResult run_with_faces(Job const& job, bool measure) {
   Job exact = job;
   for (std::size_t i = 0; i < job.curves.size(); ++i)
     if (counts[i] != n.goals[i]) exact.curves[i] = with_count(job.curves[i], counts[i]);
-  RunResult run = run_curves(exact, measure);
+  RunResult run = run_curves(exact, options);
   if (!run.mesh) return run;
   for (std::size_t i = 0; i < job.curves.size(); ++i) {
     MeshCurve& m = run.mesh->curves[i];

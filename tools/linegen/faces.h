@@ -19,6 +19,6 @@ std::vector<FaceJob> read_faces(json_read::json const& v, std::vector<CurveJob> 
 // the counts over all faces, then meshes every curve with exactly its count.
 // A curve that cannot keep its count, or faces that no counts satisfy, make
 // a fault.
-RunResult run_with_faces(Job const& job, bool measure);
+RunResult run_with_faces(Job const& job, RunOptions const& options);
 
 }  // namespace linegen_tool
