@@ -92,9 +92,12 @@ def ids(function: str, value, argument: str, ndim: int = 1) -> np.ndarray:
     if a.ndim != ndim:
         shape = "a 1-D array" if ndim == 1 else "an (E, k) array, one row per edge"
         _refuse(function, argument, f"expected {shape}, got shape {a.shape}")
-    if a.size and (a.min() < 0 or a.max() >= NO_COUNT):
+    if a.dtype == np.uint32:
+        return np.ascontiguousarray(a)
+    checked = _core.to_ids(a)
+    if checked is None:
         _refuse(function, argument, "identifiers must lie in [0, 4294967295)")
-    return np.ascontiguousarray(a, dtype=np.uint32)
+    return checked
 
 
 def count(function: str, value, argument: str, default: int | None = None) -> int:
