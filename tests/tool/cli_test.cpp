@@ -10,6 +10,7 @@
 #include <linegen/linegen.h>
 
 #include "cli.h"
+#include "files.h"
 #include "job.h"
 #include "run_job.h"
 #include "tool_readers.h"

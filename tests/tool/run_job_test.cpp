@@ -29,7 +29,7 @@ std::string fault_of(std::string const& text) {
   if (!parsed.job) return "";
   const auto run = run_job(*parsed.job, false);
   EXPECT_FALSE(run.mesh);
-  EXPECT_FALSE(run.out_of_memory);
+  EXPECT_EQ(run.cause, linegen_tool::FaultCause::bad_input);
   return run.fault ? run.fault->place + ": " + run.fault->message : "";
 }
 

@@ -10,8 +10,8 @@
 #include <linegen/linegen.h>
 
 #include "demo_jobs.h"
+#include "files.h"
 #include "job.h"
-#include "output.h"
 #include "run_job.h"
 #include "writers.h"
 
@@ -160,7 +160,7 @@ int mesh_command(std::vector<std::string> const& args, std::ostream& out, std::o
   const RunResult run = run_job(*parsed.job, table);
   if (run.fault) {
     err << fault_line(source, *run.fault);
-    return run.out_of_memory ? exit_failure : exit_bad_input;
+    return run.cause == FaultCause::bad_input ? exit_bad_input : exit_failure;
   }
   const std::string name = std::filesystem::path(job_path).filename().string();
   const std::string content = write_mesh(*run.mesh, *format, "linegen: " + (job_path == "-" ? source : name));

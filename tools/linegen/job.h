@@ -86,11 +86,4 @@ struct ParsedJob {
 };
 ParsedJob parse_job(std::string const& text);
 
-// Reads a whole file (or standard input for "-"); on failure the fault says
-// why (missing, a directory, unreadable).
-struct FileText {
-  std::optional<std::string> text;
-  std::optional<Fault> fault;
-};
-FileText read_file(std::string const& path);
 }  // namespace linegen_tool

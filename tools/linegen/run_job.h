@@ -6,13 +6,14 @@
 
 #include "job.h"
 #include "mesh.h"
+#include "status_messages.h"
 
 namespace linegen_tool {
 
 struct RunResult {
   std::optional<Mesh> mesh;
-  std::optional<Fault> fault;  // a curve the library rejected, at "curves[N]"
-  bool out_of_memory = false;  // the fault is a lack of memory, not bad input
+  std::optional<Fault> fault;  // a curve that could not be meshed, at "curves[N]"
+  FaultCause cause = FaultCause::bad_input;
 };
 
 // `measure` also computes each curve's largest deviation from the curve it

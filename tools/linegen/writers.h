@@ -35,4 +35,8 @@ std::string write_mesh(Mesh const& mesh, Format format, std::string const& title
 // The shortest text that reads back as the same double.
 std::string exact(double value);
 
+// One line of printable text, at most `limit` characters (VTK titles and Gmsh
+// names may not break lines); double quotes become `quote_replacement`.
+std::string one_line(std::string const& text, std::size_t limit, char quote_replacement = '"');
+
 }  // namespace linegen_tool

@@ -6,7 +6,7 @@
 
 #include <sys/stat.h>
 
-#include "output.h"
+#include "files.h"
 #include "tool_readers.h"
 
 namespace {

@@ -1,8 +1,14 @@
-#include "output.h"
+#include "files.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <system_error>
 #include <vector>
 
 #include <fcntl.h>
@@ -59,6 +65,23 @@ std::optional<std::string> write_file_atomically(std::string const& path, std::s
     return failure;
   }
   return std::nullopt;
+}
+
+FileText read_file(std::string const& path) {
+  if (path == "-") {
+    std::string text((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+    if (std::cin.bad()) return {std::nullopt, Fault{"", "cannot read standard input"}};
+    return {std::move(text), std::nullopt};
+  }
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec))
+    return {std::nullopt, Fault{"", "is a directory, not a job file"}};
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {std::nullopt, Fault{"", std::string("cannot open: ") + std::strerror(errno)}};
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return {std::nullopt, Fault{"", "cannot read the file"}};
+  return {text.str(), std::nullopt};
 }
 
 }  // namespace linegen_tool
