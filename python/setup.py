@@ -23,6 +23,5 @@ setup(
     install_requires=["numpy"],
     cmake_source_dir="..",
     cmake_install_target="linegen_python_install",
-    cmake_args=["-DLINEGEN_BUILD_PYTHON=ON", "-DLINEGEN_BUILD_TESTS=OFF", "-DLINEGEN_BUILD_BENCH=OFF",
-                "-DLINEGEN_BUILD_TOOLS=OFF"],
+    cmake_args=["-DLINEGEN_BUILD_PYTHON=ON", "-DLINEGEN_BUILD_TESTS=OFF", "-DLINEGEN_BUILD_BENCH=OFF"],
 )

@@ -19,16 +19,17 @@ from ._checks import ArgumentError
 from ._generators import (extrude_rotate, extrude_translate, mesh_line, mesh_spline, mesh_straight,
                           spline_point, version)
 from ._interop import plot, to_meshio
-from ._results import EdgeMesh, Intervals, Mesh, Reorientation, Sorted, Subdivision
+from ._network import assign_intervals, mesh_job
+from ._results import EdgeMesh, Intervals, JobCurve, JobMesh, Mesh, Reorientation, Sorted, Subdivision
 from ._utilities import (E3_to_2E2, convert_E2, curvatures, flip, indices_to_connectE2, indices_to_connectE3,
                          interpolate_coordinates, interpolate_metrics, length, mesh_reorient, metrics_gen_aniso2d,
                          metrics_gen_aniso3d, normals, parametric_curvatures, sort, subdivide)
 
 __version__ = version()
 
-__all__ = ["ArgumentError", "EdgeMesh", "Intervals", "Mesh", "Reorientation", "Sorted", "Subdivision",
-           "E3_to_2E2", "convert_E2", "curvatures", "extrude_rotate", "extrude_translate", "flip",
+__all__ = ["ArgumentError", "EdgeMesh", "Intervals", "JobCurve", "JobMesh", "Mesh", "Reorientation", "Sorted", "Subdivision",
+           "E3_to_2E2", "assign_intervals", "convert_E2", "curvatures", "extrude_rotate", "extrude_translate", "flip",
            "indices_to_connectE2", "indices_to_connectE3", "interpolate_coordinates", "interpolate_metrics",
-           "length", "mesh_line", "mesh_reorient", "mesh_spline", "mesh_straight", "metrics_gen_aniso2d",
+           "length", "mesh_job", "mesh_line", "mesh_reorient", "mesh_spline", "mesh_straight", "metrics_gen_aniso2d",
            "metrics_gen_aniso3d", "normals", "parametric_curvatures", "plot", "sort", "spline_point",
            "subdivide", "to_meshio", "version"]

@@ -11,7 +11,10 @@ def _meshes(result_or_results):
         result_or_results, "_fields") else [result_or_results]
     out = []
     for r in items:
-        if hasattr(r, "chain"):
+        if hasattr(r, "curves"):
+            edges = [cv.edges for cv in r.curves if len(cv.chain) > 1]
+            out.append((np.asarray(r.points), np.concatenate(edges) if edges else np.empty((0, 2), np.int64)))
+        elif hasattr(r, "chain"):
             chain = np.asarray(r.chain)
             out.append((np.asarray(r.points), np.column_stack((chain[:-1], chain[1:]))))
         elif hasattr(r, "cells"):

@@ -77,3 +77,26 @@ class Intervals(NamedTuple):
 
     counts: np.ndarray
     optimal: bool
+
+
+class JobCurve(NamedTuple):
+    """One curve of a meshed job: its name, kind, chain (rows of the job's points) and
+    largest deviation from the curve it follows (None when not measured or not applicable)."""
+
+    name: str
+    kind: str
+    chain: np.ndarray
+    max_deviation: Optional[float]
+
+    @property
+    def edges(self) -> np.ndarray:
+        """(M - 1, 2) int64: the curve's two-node elements."""
+        return np.column_stack((self.chain[:-1], self.chain[1:]))
+
+
+class JobMesh(NamedTuple):
+    """A meshed job: all points (the job's nodes first), the size at each point, and the curves."""
+
+    points: np.ndarray
+    sizes: np.ndarray
+    curves: list

@@ -7,5 +7,6 @@ namespace linegen_py {
 
 void bind_generators(py::module_& m);
 void bind_utilities(py::module_& m);
+void bind_network(py::module_& m);
 
 }  // namespace linegen_py

@@ -27,4 +27,5 @@ PYBIND11_MODULE(_core, m) {
         });
   linegen_py::bind_generators(m);
   linegen_py::bind_utilities(m);
+  linegen_py::bind_network(m);
 }

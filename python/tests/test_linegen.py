@@ -74,6 +74,8 @@ ERRORS = [  # (call, code, argument)
     (lambda: lg.mesh_straight(np.zeros((2, 2)), [0, 1], count=2), -4, "chain"),
     (lambda: lg.subdivide(PARAMS, SIZES, [0, 7]), -2, "chain"),
     (lambda: lg.mesh_reorient([[0, 1]], [[-1, -1]], start_edge=1), -3, "start_edge"),
+    (lambda: lg.assign_intervals([2, 3], [[0, 0, 1], [0, 1, -1]], [0], upper=[1, 1]), -4, "terms"),
+    (lambda: lg.assign_intervals([2, 3], [[0, 0, 1]], [2]), -5, "kinds"),
 ]
 
 
@@ -176,3 +178,14 @@ def test_meshio_mesh_keeps_each_results_points_and_elements(tmp_path):
     offset = len(first.points)
     assert np.array_equal(back.points[:, :2], np.vstack([first.points, second.points]))
     assert np.array_equal(back.cells_dict["line"], np.vstack([first.edges, second.edges + offset]))
+
+
+def test_mesh_job_meshes_through_the_library_and_names_the_faulty_place():
+    job = {"dimension": 2, "nodes": P2.tolist(), "curves": [{"kind": "line", "chain": CHAIN, "sizes": SIZES}]}
+    meshed = lg.mesh_job(job)
+    alone = lg.mesh_line(P2, CHAIN, SIZES)
+    assert np.array_equal(meshed.points, alone.points) and np.array_equal(meshed.curves[0].chain, alone.chain)
+    job["curves"][0]["chain"] = [0, 9]
+    with pytest.raises(lg.ArgumentError) as caught:
+        lg.mesh_job(job)
+    assert caught.value.argument == "curves[0].chain[1]"
