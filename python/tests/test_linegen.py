@@ -74,7 +74,7 @@ ERRORS = [  # (call, code, argument)
     (lambda: lg.mesh_straight(np.zeros((2, 2)), [0, 1], count=2), -4, "chain"),
     (lambda: lg.subdivide(PARAMS, SIZES, [0, 7]), -2, "chain"),
     (lambda: lg.mesh_reorient([[0, 1]], [[-1, -1]], start_edge=1), -3, "start_edge"),
-    (lambda: lg.assign_intervals([2, 3], [[0, 0, 1], [0, 1, -1]], [0], upper=[1, 1]), -4, "terms"),
+    (lambda: lg.assign_intervals([2, 3], [[0, 0, 1], [0, 1, -1]], [0], lower=[1, 2], upper=[1, 2]), -4, "terms"),
     (lambda: lg.assign_intervals([2, 3], [[0, 0, 1]], [2]), -5, "kinds"),
 ]
 
