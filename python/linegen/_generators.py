@@ -2,10 +2,9 @@
 
 from __future__ import annotations
 
-import math
-import operator
 
 import numpy as np
+from numpy.typing import ArrayLike
 
 from . import _checks as c
 from . import _core
@@ -44,7 +43,8 @@ def _grading(function, count, h0, h1, force_even):
     return -1, float(h0), float(h1), bool(force_even)
 
 
-def extrude_translate(start, vector, count=None, *, h0=None, h1=None, force_even=False, points=None) -> Mesh:
+def extrude_translate(start: int | ArrayLike, vector: ArrayLike, count: int | None = None, *, h0: float | None = None,
+                      h1: float | None = None, force_even: bool = False, points: ArrayLike | None = None) -> Mesh:
     """Mesh the straight segment from `start` to `start + vector`.
 
     Parameters
@@ -78,8 +78,9 @@ def extrude_translate(start, vector, count=None, *, h0=None, h1=None, force_even
     return Mesh(out, chain)
 
 
-def extrude_rotate(start, centre, rotation, count=None, *, h0=None, h1=None, force_even=False,
-                   points=None) -> Mesh:
+def extrude_rotate(start: int | ArrayLike, centre: ArrayLike, rotation: float | ArrayLike, count: int | None = None, *,
+                   h0: float | None = None, h1: float | None = None, force_even: bool = False,
+                   points: ArrayLike | None = None) -> Mesh:
     """Mesh the circular arc that `start` sweeps about `centre`.
 
     Parameters
@@ -115,8 +116,9 @@ def _absent(x: float | None) -> float:
     return 0.0 if x is None else float(x)
 
 
-def mesh_line(points, chain, sizes=None, *, metrics=None, params=None, force_even=False, nmin=1, nmax=None,
-              chordal_error=None, min_size=0.0) -> Mesh:
+def mesh_line(points: ArrayLike, chain: ArrayLike, sizes: ArrayLike | None = None, *, metrics: ArrayLike | None = None,
+              params: ArrayLike | None = None, force_even: bool = False, nmin: int = 1, nmax: int | None = None,
+              chordal_error: float | None = None, min_size: float = 0.0) -> Mesh:
     """Mesh the polyline through the rows `chain` of `points`.
 
     Parameters
@@ -170,7 +172,8 @@ def mesh_line(points, chain, sizes=None, *, metrics=None, params=None, force_eve
     return Mesh(out, out_chain, out_params, metrics=c.full_metrics(out_field))
 
 
-def mesh_straight(points, chain, sizes=None, *, metrics=None, count=None, force_even=False) -> Mesh:
+def mesh_straight(points: ArrayLike, chain: ArrayLike, sizes: ArrayLike | None = None, *,
+                  metrics: ArrayLike | None = None, count: int | None = None, force_even: bool = False) -> Mesh:
     """Mesh each straight segment of a chain on its own, every chain node kept.
 
     Parameters
@@ -227,7 +230,7 @@ def mesh_straight(points, chain, sizes=None, *, metrics=None, count=None, force_
     return Mesh(out, out_chain)
 
 
-def spline_point(points, nodes, t):
+def spline_point(points: ArrayLike, nodes: ArrayLike, t: float | ArrayLike) -> np.ndarray:
     """Points of the spline segment from nodes[1] (t = 0) to nodes[2] (t = 1).
 
     Parameters
@@ -256,8 +259,10 @@ def spline_point(points, nodes, t):
     return out[0] if scalar else out
 
 
-def mesh_spline(points, chain, sizes=None, *, metrics=None, force_even=False, nmin=1, nmax=None,
-                chordal_error=None, min_size=0.0, default_size=0.0, gradation=None) -> Mesh:
+def mesh_spline(points: ArrayLike, chain: ArrayLike, sizes: ArrayLike | None = None, *,
+                metrics: ArrayLike | None = None, force_even: bool = False, nmin: int = 1, nmax: int | None = None,
+                chordal_error: float | None = None, min_size: float = 0.0, default_size: float = 0.0,
+                gradation: float | None = None) -> Mesh:
     """Mesh the smooth spline through the rows `chain` of `points`.
 
     Parameters

@@ -6,6 +6,7 @@ import json
 import os
 
 import numpy as np
+from numpy.typing import ArrayLike
 
 from . import _checks as c
 from . import _core
@@ -26,7 +27,8 @@ def _ints(function, value, argument, ndim, width=None):
     return np.ascontiguousarray(narrow)
 
 
-def assign_intervals(goals, terms=(), kinds=(), *, lower=None, upper=None) -> Intervals:
+def assign_intervals(goals: ArrayLike, terms: ArrayLike = (), kinds: ArrayLike = (), *,
+                     lower: ArrayLike | None = None, upper: ArrayLike | None = None) -> Intervals:
     """Element counts for a network of curves that bound faces.
 
     Every count lies within its bounds and meets every constraint; the
@@ -68,7 +70,7 @@ def assign_intervals(goals, terms=(), kinds=(), *, lower=None, upper=None) -> In
     return Intervals(counts, status == 0)
 
 
-def mesh_job(path_or_dict, measure: bool = False) -> JobMesh:
+def mesh_job(path_or_dict: str | os.PathLike | dict, measure: bool = False) -> JobMesh:
     """Mesh a job through the same job code as the `linegen mesh` command.
 
     Parameters

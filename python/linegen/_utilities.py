@@ -3,6 +3,7 @@
 from __future__ import annotations
 
 import numpy as np
+from numpy.typing import ArrayLike
 
 from . import _checks as c
 from . import _core
@@ -12,7 +13,7 @@ _POINTS = ("points", "must have 2 or 3 columns")
 _EDGES = ("edges", "needs 2 or more nodes per edge, each a row of points")
 
 
-def interpolate_metrics(params, values, new_params) -> np.ndarray:
+def interpolate_metrics(params: ArrayLike, values: ArrayLike, new_params: ArrayLike) -> np.ndarray:
     """Sizes or metrics at new parameters.
 
     Parameters
@@ -42,7 +43,7 @@ def interpolate_metrics(params, values, new_params) -> np.ndarray:
     return c.full_metrics(out)
 
 
-def indices_to_connectE2(chain) -> np.ndarray:
+def indices_to_connectE2(chain: ArrayLike) -> np.ndarray:
     """Two-node edges (chain[k], chain[k + 1]) of a chain, as an (n - 1, 2) array."""
     f = "indices_to_connectE2"
     status, out = _core.chain_to_edges(c.ids(f, chain, "chain"), 2)
@@ -50,7 +51,7 @@ def indices_to_connectE2(chain) -> np.ndarray:
     return out.reshape(-1, 2)
 
 
-def indices_to_connectE3(chain) -> np.ndarray:
+def indices_to_connectE3(chain: ArrayLike) -> np.ndarray:
     """Three-node edges of a chain read end, middle, end, ...: rows (end, end, middle)."""
     f = "indices_to_connectE3"
     status, out = _core.chain_to_edges(c.ids(f, chain, "chain"), 3)
@@ -58,7 +59,7 @@ def indices_to_connectE3(chain) -> np.ndarray:
     return out.reshape(-1, 3)
 
 
-def E3_to_2E2(edges) -> np.ndarray:
+def E3_to_2E2(edges: ArrayLike) -> np.ndarray:
     """Split each three-node edge (a, b, mid) into (a, mid) and (mid, b)."""
     f = "E3_to_2E2"
     status, out = _core.E3_to_2E2(c.ids(f, edges, "edges", 2))
@@ -66,7 +67,7 @@ def E3_to_2E2(edges) -> np.ndarray:
     return out.reshape(-1, 2)
 
 
-def convert_E2(points, edges, added_nodes: int) -> EdgeMesh:
+def convert_E2(points: ArrayLike, edges: ArrayLike, added_nodes: int) -> EdgeMesh:
     """Add `added_nodes` equally spaced nodes inside every two-node edge.
 
     Returns EdgeMesh(points, cells): cells row j is (A, B, n1, ..., np), the new
@@ -80,7 +81,7 @@ def convert_E2(points, edges, added_nodes: int) -> EdgeMesh:
     return EdgeMesh(out, cells)
 
 
-def flip(edges) -> np.ndarray:
+def flip(edges: ArrayLike) -> np.ndarray:
     """Reverse every two-node edge (a new array)."""
     f = "flip"
     status, out = _core.flip(c.ids(f, edges, "edges", 2))
@@ -88,7 +89,7 @@ def flip(edges) -> np.ndarray:
     return out
 
 
-def mesh_reorient(edges, neighbors, start_edge: int = 0, all_components: bool = False) -> Reorientation:
+def mesh_reorient(edges: ArrayLike, neighbors: ArrayLike, start_edge: int = 0, all_components: bool = False) -> Reorientation:
     """Orient an edge mesh consistently, starting from `start_edge`.
 
     Parameters
@@ -118,7 +119,7 @@ def mesh_reorient(edges, neighbors, start_edge: int = 0, all_components: bool = 
     return Reorientation(out.reshape(-1, nb.shape[1] if nb.ndim == 2 else 2), out_nb, status)
 
 
-def length(points, chain_or_edges) -> float:
+def length(points: ArrayLike, chain_or_edges: ArrayLike) -> float:
     """Length of a chain (1-D) or total length of the edges of a connectivity (2-D)."""
     f = "length"
     a = np.asarray(chain_or_edges)
@@ -128,7 +129,8 @@ def length(points, chain_or_edges) -> float:
     return L
 
 
-def interpolate_coordinates(points, chain, params, nodes, node_params) -> np.ndarray:
+def interpolate_coordinates(points: ArrayLike, chain: ArrayLike, params: ArrayLike, nodes: ArrayLike,
+                            node_params: ArrayLike) -> np.ndarray:
     """Place the rows `nodes` of points at `node_params` along a parametrised chain.
 
     Returns a copy of points with those rows overwritten (linear between the
@@ -145,7 +147,7 @@ def interpolate_coordinates(points, chain, params, nodes, node_params) -> np.nda
     return out
 
 
-def curvatures(points, chain) -> np.ndarray:
+def curvatures(points: ArrayLike, chain: ArrayLike) -> np.ndarray:
     """Discrete curvature (1/length) at every chain node."""
     f = "curvatures"
     status, out = _core.curvatures(c.points(f, points), c.ids(f, chain, "chain"))
@@ -153,7 +155,7 @@ def curvatures(points, chain) -> np.ndarray:
     return out
 
 
-def normals(points, edges, p: float = 1.0, normalize: bool = True) -> np.ndarray:
+def normals(points: ArrayLike, edges: ArrayLike, p: float = 1.0, normalize: bool = True) -> np.ndarray:
     """Normal at each point of a plane edge mesh, (N, 2).
 
     The mean of its edges' normals (direction turned a quarter turn
@@ -167,7 +169,7 @@ def normals(points, edges, p: float = 1.0, normalize: bool = True) -> np.ndarray
     return out.reshape(-1, 2)
 
 
-def parametric_curvatures(params, edges, derivatives) -> np.ndarray:
+def parametric_curvatures(params: ArrayLike, edges: ArrayLike, derivatives: ArrayLike) -> np.ndarray:
     """Curvature at each node of a parametrised curve from its parameters and first derivatives."""
     f = "parametric_curvatures"
     status, out = _core.parametric_curvatures(c.values(f, params, "params"), c.ids(f, edges, "edges", 2),
@@ -183,7 +185,8 @@ def _merge_in(f, metrics):
     return c.metrics(f, metrics)
 
 
-def metrics_gen_aniso2d(points_or_vectors, edges_or_nodes, h, h_across=None, *, metrics=None) -> np.ndarray:
+def metrics_gen_aniso2d(points_or_vectors: ArrayLike, edges_or_nodes: ArrayLike, h: float,
+                        h_across: float | None = None, *, metrics: ArrayLike | None = None) -> np.ndarray:
     """Anisotropic plane metrics, merged (intersected) into `metrics`.
 
     Two forms:
@@ -212,7 +215,8 @@ def metrics_gen_aniso2d(points_or_vectors, edges_or_nodes, h, h_across=None, *, 
     return c.full_metrics(out.reshape(-1, 3))
 
 
-def metrics_gen_aniso3d(points, edges, h_normal, h_binormal=None, *, metrics=None) -> np.ndarray:
+def metrics_gen_aniso3d(points: ArrayLike, edges: ArrayLike, h_normal: float, h_binormal: float | None = None, *,
+                        metrics: ArrayLike | None = None) -> np.ndarray:
     """Anisotropic space metrics at both ends of every edge, merged into `metrics`.
 
     Along each edge its length; across it h_normal (same rule as the plane
@@ -229,7 +233,7 @@ def metrics_gen_aniso3d(points, edges, h_normal, h_binormal=None, *, metrics=Non
     return c.full_metrics(out.reshape(-1, 6))
 
 
-def sort(params, ids) -> Sorted:
+def sort(params: ArrayLike, ids: ArrayLike) -> Sorted:
     """Sort parameters ascending (ties by identifier, NaN last) and carry the identifiers along."""
     f = "sort"
     status, ps, out = _core.sort(c.values(f, params, "params"), c.ids(f, ids, "ids"))
@@ -237,7 +241,8 @@ def sort(params, ids) -> Sorted:
     return Sorted(ps, out)
 
 
-def subdivide(params, sizes, chain, *, round_up=False, force_even=False, nmin=1, nmax=None) -> Subdivision:
+def subdivide(params: ArrayLike, sizes: ArrayLike, chain: ArrayLike, *, round_up: bool = False,
+              force_even: bool = False, nmin: int = 1, nmax: int | None = None) -> Subdivision:
     """Subdivide the parameter range of a chain into elements that follow the sizes.
 
     params, sizes: one per identifier; chain: at least 2 identifiers. Returns
