@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace linegen_py {
 
@@ -14,12 +15,12 @@ namespace lg = zarn::linegen;
 
 namespace {
 
-// A start given as a node (start_node >= 0) or as a point; a fixed count
-// (count >= 0) or the two end sizes.
-template <int D>
-py::tuple translate(Matrix coords, std::int64_t start_node, const Doubles& start, const Doubles& vector,
-                    std::int64_t count, double h0, double h1, bool force_even) {
-  const auto v = point_in<D>(vector);
+// The four forms of an extrusion: from a node (start_node >= 0) or from a
+// new point, with a count (count >= 0) or with two end sizes. `call` adds the
+// arguments of the kind of extrusion and calls the library.
+template <int D, class Call>
+py::tuple extrude(Matrix coords, std::int64_t start_node, const Doubles& start, std::int64_t count, double h0,
+                  double h1, bool force_even, Call&& call) {
   const auto node = static_cast<unsigned int>(start_node);
   const auto n = static_cast<unsigned int>(count);
   zarn::vector_fixed<double, D> p;
@@ -27,12 +28,20 @@ py::tuple translate(Matrix coords, std::int64_t start_node, const Doubles& start
   Chain chain;
   const int status = unlocked([&] {
     if (start_node >= 0)
-      return count >= 0 ? lg::extrude_translate(coords, node, v, n, chain)
-                        : lg::extrude_translate(coords, node, v, h0, h1, force_even, chain);
-    return count >= 0 ? lg::extrude_translate(coords, p, v, n, chain)
-                      : lg::extrude_translate(coords, p, v, h0, h1, force_even, chain);
+      return count >= 0 ? call(coords, node, n, chain) : call(coords, node, h0, h1, force_even, chain);
+    return count >= 0 ? call(coords, p, n, chain) : call(coords, p, h0, h1, force_even, chain);
   });
   return py::make_tuple(status, matrix_out(std::move(coords)), chain_out(chain));
+}
+
+template <int D>
+py::tuple translate(Matrix coords, std::int64_t start_node, const Doubles& start, const Doubles& vector,
+                    std::int64_t count, double h0, double h1, bool force_even) {
+  const auto v = point_in<D>(vector);
+  return extrude<D>(std::move(coords), start_node, start, count, h0, h1, force_even,
+                    [&](Matrix& c, const auto& from, auto&&... rest) {
+                      return lg::extrude_translate(c, from, v, std::forward<decltype(rest)>(rest)...);
+                    });
 }
 
 // 2D turns by `angle` about `centre`; 3D by the rotation vector about the
@@ -41,19 +50,10 @@ template <int D, class Turn>
 py::tuple rotate(Matrix coords, std::int64_t start_node, const Doubles& start, const Doubles& centre,
                  const Turn& turn, std::int64_t count, double h0, double h1, bool force_even) {
   const auto c = point_in<D>(centre);
-  const auto node = static_cast<unsigned int>(start_node);
-  const auto n = static_cast<unsigned int>(count);
-  zarn::vector_fixed<double, D> p;
-  if (start_node < 0) p = point_in<D>(start);
-  Chain chain;
-  const int status = unlocked([&] {
-    if (start_node >= 0)
-      return count >= 0 ? lg::extrude_rotate(coords, node, c, turn, n, chain)
-                        : lg::extrude_rotate(coords, node, c, turn, h0, h1, force_even, chain);
-    return count >= 0 ? lg::extrude_rotate(coords, p, c, turn, n, chain)
-                      : lg::extrude_rotate(coords, p, c, turn, h0, h1, force_even, chain);
-  });
-  return py::make_tuple(status, matrix_out(std::move(coords)), chain_out(chain));
+  return extrude<D>(std::move(coords), start_node, start, count, h0, h1, force_even,
+                    [&](Matrix& m, const auto& from, auto&&... rest) {
+                      return lg::extrude_rotate(m, from, c, turn, std::forward<decltype(rest)>(rest)...);
+                    });
 }
 
 py::tuple extrude_translate(const Doubles& points, std::int64_t start_node, const Doubles& start,
