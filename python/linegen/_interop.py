@@ -4,6 +4,8 @@ from __future__ import annotations
 
 import numpy as np
 
+from ._results import chain_edges
+
 
 def _meshes(result_or_results):
     """The (points, edges) of one result or of a list of results."""
@@ -15,8 +17,7 @@ def _meshes(result_or_results):
             edges = [cv.edges for cv in r.curves if len(cv.chain) > 1]
             out.append((np.asarray(r.points), np.concatenate(edges) if edges else np.empty((0, 2), np.int64)))
         elif hasattr(r, "chain"):
-            chain = np.asarray(r.chain)
-            out.append((np.asarray(r.points), np.column_stack((chain[:-1], chain[1:]))))
+            out.append((np.asarray(r.points), chain_edges(r.chain)))
         elif hasattr(r, "cells"):
             out.append((np.asarray(r.points), np.asarray(r.cells)[:, :2]))
         else:

@@ -7,6 +7,12 @@ from typing import NamedTuple, Optional
 import numpy as np
 
 
+def chain_edges(chain) -> np.ndarray:
+    """The elements (chain[k], chain[k + 1]) of a chain, one row each."""
+    chain = np.asarray(chain)
+    return np.column_stack((chain[:-1], chain[1:]))
+
+
 class Mesh(NamedTuple):
     """A meshed line.
 
@@ -35,7 +41,7 @@ class Mesh(NamedTuple):
     @property
     def edges(self) -> np.ndarray:
         """(M - 1, 2) int64: the two-node elements along the chain."""
-        return np.column_stack((self.chain[:-1], self.chain[1:]))
+        return chain_edges(self.chain)
 
 
 class EdgeMesh(NamedTuple):
@@ -91,7 +97,7 @@ class JobCurve(NamedTuple):
     @property
     def edges(self) -> np.ndarray:
         """(M - 1, 2) int64: the curve's two-node elements."""
-        return np.column_stack((self.chain[:-1], self.chain[1:]))
+        return chain_edges(self.chain)
 
 
 class JobMesh(NamedTuple):
