@@ -259,23 +259,35 @@ def spline_point(points: ArrayLike, nodes: ArrayLike, t: float | ArrayLike) -> n
     return out[0] if scalar else out
 
 
+def _with_ends(a: np.ndarray, ends: str) -> np.ndarray:
+    """The library's list: a neighbour before the first entry and after the last."""
+    if ends == "given" or len(a) == 0:
+        return a
+    if ends == "closed":
+        return np.ascontiguousarray(np.concatenate((a[-1:], a, a[:2])))
+    return np.ascontiguousarray(np.concatenate((a[:1], a, a[-1:])))
+
+
 def mesh_spline(points: ArrayLike, chain: ArrayLike, sizes: ArrayLike | None = None, *,
                 metrics: ArrayLike | None = None, force_even: bool = False, nmin: int = 1, nmax: int | None = None,
                 chordal_error: float | None = None, min_size: float = 0.0, default_size: float = 0.0,
-                gradation: float | None = None) -> Mesh:
+                gradation: float | None = None, ends: str = "free") -> Mesh:
     """Mesh the smooth spline through the rows `chain` of `points`.
 
     Parameters
     ----------
     points : array_like (N, d)
     chain : array_like of int (n,)
-        n >= 4: chain[1:-1] are the curve's nodes, chain[0] and chain[-1] the
-        neighbours shaping the end tangents. Free ends: A, A, B, ..., Z, Z; a
-        closed curve: Z, A, B, ..., Z, A, B.
+        The curve's nodes, rows of `points` in order (see `ends`).
     sizes : array_like (n,), optional
         The element size at each chain entry (> 0).
     metrics : array_like (n, d, d) or packed, optional
         Instead of sizes: a metric tensor at each chain entry.
+    ends : {"free", "closed", "given"}
+        "free": the curve runs from chain[0] to chain[-1]; "closed": it
+        returns to chain[0] (listed once); "given": chain is the library's
+        own list, chain[1:-1] the curve's nodes and chain[0], chain[-1] the
+        neighbours that shape the end tangents (n >= 4).
     force_even, nmin, nmax
         As for `mesh_line`.
     chordal_error : float, optional
@@ -291,19 +303,22 @@ def mesh_spline(points: ArrayLike, chain: ArrayLike, sizes: ArrayLike | None = N
     Returns
     -------
     Mesh
-        `points`, `chain` (chain[1], new nodes, chain[-2]), `params` in [0, 1],
+        `points`, `chain` (first node, new nodes, last node), `params` in [0, 1],
         `sizes` or `metrics`, and `max_deviation`.
     """
     f = "mesh_spline"
     pts = c.points(f, points)
     ids = c.ids(f, chain, "chain")
     data, name = c.field(f, sizes, metrics)
+    if ends not in ("free", "closed", "given"):
+        raise c.ArgumentError(f'{f}: ends: expected "free", "closed" or "given", got {ends!r}', "ends")
+    ids, data = _with_ends(ids, ends), _with_ends(data, ends)
     low, high = c.count(f, nmin, "nmin"), c.count(f, nmax, "nmax")
     status, out, out_chain, out_params, out_field, deviation = _core.mesh_spline(
         pts, ids, data, bool(force_even), low, high, _absent(chordal_error), float(min_size),
         float(default_size), _absent(gradation))
     c.check(status, f, {1: ("points", "must have 2 or 3 columns"),
-                        2: ("chain", "needs 4 or more rows of points"),
+                        2: ("chain", "needs 2 or more rows of points (4 with ends='given')"),
                         3: (name, "too few entries, or not all finite and positive (definite)"),
                         5: ("nmin", "need 1 <= nmin <= nmax"), 8: ("min_size", "must be >= 0")})
     if name == "sizes":

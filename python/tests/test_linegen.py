@@ -29,11 +29,11 @@ REFERENCE_CALLS = {
     "mesh_line_metrics": lambda: (lambda r: flat(r.points, r.chain, r.params, r.metrics[:, UPPER[0], UPPER[1]]))(
         lg.mesh_line(P3, CHAIN, metrics=M3, force_even=True, nmin=3, nmax=50, chordal_error=-0.05, min_size=0.01)),
     "mesh_spline_sizes": lambda: (lambda r: flat(r.points, r.chain, r.params, r.sizes, [r.max_deviation]))(
-        lg.mesh_spline(P2, CHAIN, SIZES, chordal_error=0.005, gradation=0.5)),
+        lg.mesh_spline(P2, CHAIN, SIZES, chordal_error=0.005, gradation=0.5, ends="given")),
     "mesh_spline_metrics": lambda: (
         lambda r: flat(r.points, r.chain, r.params, r.metrics[:, UPPER[0], UPPER[1]], [r.max_deviation]))(
         lg.mesh_spline(P3, CHAIN, metrics=M3, nmin=2, chordal_error=-0.1, min_size=0.01, default_size=0.2,
-                       gradation=0.3)),
+                       gradation=0.3, ends="given")),
     "extrude_rotate": lambda: flat(*lg.extrude_rotate([1, 0, 0], [0, 0, 0], [0, 0, 2], h0=0.1, h1=0.3,
                                                       force_even=True)[:2]),
     "subdivide": lambda: flat(*lg.subdivide(PARAMS, SIZES, CHAIN, round_up=True)),
@@ -63,7 +63,7 @@ ERRORS = [  # (call, code, argument)
     (lambda: lg.mesh_line(P2, [0, 1], [1, -1]), -3, "sizes"),
     (lambda: lg.mesh_line(P2, [0, 1], metrics=[[1, 0, 1]]), -3, "metrics"),
     (lambda: lg.mesh_line(P2, [0, 1], [1, 1], nmin=0), -5, "nmin"),
-    (lambda: lg.mesh_spline(P2, [0, 1, 2], SIZES), -2, "chain"),
+    (lambda: lg.mesh_spline(P2, [0], SIZES), -2, "chain"),
     (lambda: lg.mesh_spline(P2, CHAIN, SIZES, nmin=0), -5, "nmin"),
     (lambda: lg.mesh_spline(P2, CHAIN, SIZES, min_size=-1), -8, "min_size"),
     (lambda: lg.extrude_rotate([0, 0], [0, 0], 1.0, h0=1, h1=1), -3, "rotation"),
