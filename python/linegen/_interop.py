@@ -9,8 +9,9 @@ from ._results import chain_edges
 
 def _meshes(result_or_results):
     """The (points, edges) of one result or of a list of results."""
-    items = result_or_results if isinstance(result_or_results, (list, tuple)) and not hasattr(
-        result_or_results, "_fields") else [result_or_results]
+    x = result_or_results
+    single = hasattr(x, "points") or (isinstance(x, tuple) and len(x) == 2 and not any(hasattr(i, "points") for i in x))
+    items = [x] if single else list(x)
     out = []
     for r in items:
         if hasattr(r, "curves"):
