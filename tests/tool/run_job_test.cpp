@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 
 #include "job.h"
 #include "run_job.h"
+#include "table.h"
+#include "tool_readers.h"
 
 namespace {
 
@@ -18,7 +21,7 @@ Mesh mesh_of(std::string const& text, bool measure = false) {
   const auto parsed = parse_job(text);
   EXPECT_FALSE(parsed.fault) << parsed.fault->place << ": " << parsed.fault->message;
   if (!parsed.job) return {};
-  const auto run = run_job(*parsed.job, measure);
+  const auto run = run_job(*parsed.job, linegen_tool::RunOptions(measure));
   EXPECT_FALSE(run.fault) << run.fault->place << ": " << run.fault->message;
   return run.mesh ? *run.mesh : Mesh{};
 }
@@ -27,7 +30,7 @@ std::string fault_of(std::string const& text) {
   const auto parsed = parse_job(text);
   EXPECT_FALSE(parsed.fault) << parsed.fault->message;
   if (!parsed.job) return "";
-  const auto run = run_job(*parsed.job, false);
+  const auto run = run_job(*parsed.job, linegen_tool::RunOptions());
   EXPECT_FALSE(run.mesh);
   EXPECT_EQ(run.cause, linegen_tool::FaultCause::bad_input);
   return run.fault ? run.fault->place + ": " + run.fault->message : "";
@@ -103,6 +106,40 @@ TEST(RunJob, DeviationFromTheFollowedCurve) {
   ASSERT_EQ(m.curves.size(), 1u);
   EXPECT_GT(m.curves[0].max_deviation, 0);
   EXPECT_LT(m.curves[0].max_deviation, 0.1);
+}
+
+TEST(RunJob, ExtrusionEndsJoinTheNodesTheyLieOn) {
+  // A full turn ends on its own new start; a translation ends on job node 2;
+  // a new start point on node 2 is node 2. Interior nodes stay apart.
+  const Mesh m = mesh_of(R"({"nodes": [[1, 0], [0, 0], [3, 0]], "curves": [
+      {"kind": "extrude_rotate", "start": [2, 0], "centre": [0, 0], "angle": 6.283185307179586, "count": 8},
+      {"kind": "extrude_translate", "start_node": 0, "vector": [2, 0], "count": 4},
+      {"kind": "extrude_translate", "start": [3, 0], "vector": [0, 1], "count": 2}]})");
+  ASSERT_EQ(m.curves.size(), 3u);
+  EXPECT_EQ(m.curves[0].chain.size(), 9u);
+  EXPECT_EQ(m.curves[0].chain.back(), m.curves[0].chain.front());
+  EXPECT_EQ(m.curves[0].joined_end, m.curves[0].chain.front());
+  EXPECT_EQ(m.curves[1].chain.back(), 2u);
+  EXPECT_EQ(m.curves[2].chain.front(), 2u);
+  EXPECT_EQ(m.node_count(), 3u + 8 + 3 + 2);
+  EXPECT_NE(linegen_tool::summary_table(m).find("start 2"), std::string::npos);
+}
+
+TEST(RunJob, ThreadsGiveTheMeshOfOneThread) {
+  for (auto const& entry : std::filesystem::directory_iterator(LINEGEN_JOBS_DIR)) {
+    if (entry.path().extension() != ".json") continue;
+    const auto job = linegen_tool::parse_job(tool_test::slurp(entry.path().string())).job;
+    ASSERT_TRUE(job) << entry.path();
+    linegen_tool::RunOptions options(true);
+    const auto one = run_job(*job, options);
+    options.threads = 3;
+    const auto three = run_job(*job, options);
+    ASSERT_TRUE(one.mesh && three.mesh) << entry.path();
+    EXPECT_EQ(one.mesh->coords, three.mesh->coords) << entry.path();
+    EXPECT_EQ(one.mesh->sizes, three.mesh->sizes) << entry.path();
+    for (std::size_t k = 0; k < one.mesh->curves.size(); ++k)
+      EXPECT_EQ(one.mesh->curves[k].chain, three.mesh->curves[k].chain) << entry.path() << " curve " << k;
+  }
 }
 
 TEST(RunJob, RejectedCurvesNameTheFunctionAndTheArgument) {

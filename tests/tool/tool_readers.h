@@ -32,10 +32,10 @@ inline void spit(std::string const& path, std::string const& text) {
   out << text;
 }
 
-// VTK legacy ASCII polydata as the tool writes it.
+// VTK legacy ASCII unstructured grid of line cells, as the tool writes it.
 struct Vtk {
   std::vector<std::array<double, 3>> points;
-  std::vector<std::vector<unsigned int>> lines;
+  std::vector<std::vector<unsigned int>> cells;
   std::map<std::string, std::vector<double>> point_data, cell_data;
   std::string error;
 };
@@ -55,13 +55,18 @@ inline Vtk read_vtk(std::string const& text) {
   while (in >> word) {
     if (word == "DATASET") {
       in >> type;
-      if (type != "POLYDATA") return v.error = "dataset " + type, v;
+      if (type != "UNSTRUCTURED_GRID") return v.error = "dataset " + type, v;
     } else if (word == "POINTS") {
       std::size_t n;
       in >> n >> type;
       v.points.resize(n);
       for (auto& p : v.points) in >> p[0] >> p[1] >> p[2];
-    } else if (word == "LINES") {
+    } else if (word == "CELL_TYPES") {
+      std::size_t n, type;
+      in >> n;
+      for (std::size_t c = 0; c < n; ++c)
+        if (in >> type && type != 3) return v.error = "cell type " + std::to_string(type), v;
+    } else if (word == "CELLS") {
       std::size_t cells, entries, seen = 0;
       in >> cells >> entries;
       for (std::size_t c = 0; c < cells; ++c) {
@@ -70,9 +75,9 @@ inline Vtk read_vtk(std::string const& text) {
         std::vector<unsigned int> ids(k);
         for (auto& id : ids) in >> id;
         seen += k + 1;
-        v.lines.push_back(ids);
+        v.cells.push_back(ids);
       }
-      if (seen != entries) return v.error = "LINES size", v;
+      if (seen != entries) return v.error = "CELLS size", v;
     } else if (word == "POINT_DATA" || word == "CELL_DATA") {
       in >> data_count;
       data = word == "POINT_DATA" ? &v.point_data : &v.cell_data;

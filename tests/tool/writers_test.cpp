@@ -47,11 +47,10 @@ TEST(VtkWriter, ReadsBackAsTheMesh) {
     EXPECT_EQ(v.points[i][1], m.coord(i, 1)) << i;
     EXPECT_EQ(v.points[i][2], 0.0) << i;
   }
-  ASSERT_EQ(v.lines.size(), 2u);
-  EXPECT_EQ(v.lines[0], m.curves[0].chain);
-  EXPECT_EQ(v.lines[1], m.curves[1].chain);
+  // One line cell per element, with its curve's number.
+  EXPECT_EQ(v.cells, (std::vector<std::vector<unsigned int>>{{0, 1}, {1, 2}, {2, 3}, {3, 4}}));
   EXPECT_EQ(v.point_data.at("size"), m.sizes);
-  EXPECT_EQ(v.cell_data.at("curve_id"), (std::vector<double>{0, 1}));
+  EXPECT_EQ(v.cell_data.at("curve_id"), (std::vector<double>{0, 0, 1, 1}));
 }
 
 TEST(MshWriter, ReadsBackAsTheMesh) {

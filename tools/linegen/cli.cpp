@@ -6,13 +6,18 @@
 #include <filesystem>
 #include <limits>
 #include <system_error>
+#include <thread>
 
 #include <linegen/linegen.h>
 
 #include "demo_jobs.h"
 #include "files.h"
 #include "job.h"
+#include "machine.h"
+#include "mesh_job.h"
+#include "options.h"
 #include "run_job.h"
+#include "table.h"
 #include "writers.h"
 
 namespace linegen_tool {
@@ -21,7 +26,8 @@ namespace {
 
 char const* const usage =
     "usage: linegen demo [--out DIR]\n"
-    "       linegen mesh JOB.json -o OUT [--format svg|vtk|msh] [--table]\n"
+    "       linegen mesh JOB.json -o OUT [--format svg|vtk|msh|msh-binary] [--binary]\n"
+    "                    [--table] [--jobs N] [--memory-limit SIZE]\n"
     "       linegen --help | --version\n";
 
 char const* const help =
@@ -32,11 +38,18 @@ char const* const help =
     "      DIR/demo.vtk (for ParaView) and prints a summary table.\n"
     "      DIR defaults to ./linegen-demo.\n"
     "\n"
-    "  linegen mesh JOB.json -o OUT [--format svg|vtk|msh] [--table]\n"
-    "      Meshes the curves of a job file in order and writes them to OUT, whose\n"
-    "      name ends in .svg (picture), .vtk (VTK legacy, ParaView) or .msh\n"
+    "  linegen mesh JOB.json -o OUT [options]\n"
+    "      Meshes the curves of a job file and writes them to OUT, whose name\n"
+    "      ends in .svg (picture), .vtk (VTK legacy, ParaView, meshio) or .msh\n"
     "      (Gmsh 4.1). JOB.json may be - for standard input; OUT may be - for\n"
-    "      standard output, with --format. --table prints the summary table.\n"
+    "      standard output, with --format.\n"
+    "      --format F         svg, vtk, msh or msh-binary, whatever OUT's name\n"
+    "      --binary           Gmsh 4.1 binary (smaller and faster for big meshes)\n"
+    "      --table            print the summary table\n"
+    "      --jobs N           mesh curves on N threads (default: the cores);\n"
+    "                         the output is the same for any N\n"
+    "      --memory-limit S   refuse jobs, and fail allocations, beyond S bytes\n"
+    "                         (512M, 4G; default: 3/4 of the available memory)\n"
     "      The job format is described in docs/job-format.md.\n"
     "\n"
     "  linegen --help      this text\n"
@@ -51,125 +64,107 @@ std::string fault_line(std::string const& source, Fault const& fault) {
   return line + fault.message + "\n";
 }
 
-std::string pad(std::string s, std::size_t width, bool right) {
-  if (s.size() >= width) return s;
-  return right ? std::string(width - s.size(), ' ') + s : s + std::string(width - s.size(), ' ');
-}
-
-std::string number(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.4g", value);
-  return buffer;
-}
-
-// The options of a command: flags with a value and positional words.
-struct Options {
-  std::vector<std::string> positional;
-  std::vector<std::pair<std::string, std::string>> values;
-  std::vector<std::string> flags;
-  std::string error;
-};
-
-Options options(std::vector<std::string> const& args, std::size_t from,
-                std::vector<std::string> const& with_value, std::vector<std::string> const& flags) {
-  Options o;
-  for (std::size_t i = from; i < args.size(); ++i) {
-    std::string a = args[i];
-    std::string value;
-    bool has_value = false;
-    const std::size_t eq = a.find('=');
-    if (a.rfind("--", 0) == 0 && eq != std::string::npos)
-      value = a.substr(eq + 1), a = a.substr(0, eq), has_value = true;
-    if (std::find(with_value.begin(), with_value.end(), a) != with_value.end()) {
-      if (!has_value) {
-        if (i + 1 == args.size()) {
-          o.error = a + " needs a value";
-          return o;
-        }
-        value = args[++i];
-      }
-      o.values.emplace_back(a, value);
-    } else if (std::find(flags.begin(), flags.end(), a) != flags.end() && !has_value) {
-      o.flags.push_back(a);
-    } else if (a.size() > 1 && a[0] == '-') {
-      o.error = "unknown option " + args[i];
-      return o;
-    } else {
-      o.positional.push_back(args[i]);
-    }
-  }
-  return o;
-}
-
-std::string value_of(Options const& o, std::initializer_list<char const*> names) {
-  std::string v;
-  for (auto const& [name, value] : o.values)
-    for (char const* n : names)
-      if (name == n) v = value;
-  return v;
-}
-
-bool given(Options const& o, std::initializer_list<char const*> names) {
-  for (auto const& [name, value] : o.values)
-    for (char const* n : names)
-      if (name == n) return true;
-  return false;
-}
-
 int bad_usage(std::ostream& err, std::string const& message) {
   err << "linegen: " << message << "\n" << usage;
   return exit_bad_input;
 }
 
-int mesh_command(std::vector<std::string> const& args, std::ostream& out, std::ostream& err) {
-  const Options o = options(args, 1, {"-o", "--output", "--format"}, {"--table"});
-  if (!o.error.empty()) return bad_usage(err, o.error);
-  if (o.positional.size() != 1) return bad_usage(err, "mesh takes one job file");
-  if (!given(o, {"-o", "--output"})) return bad_usage(err, "mesh needs an output: -o OUT");
-  const std::string job_path = o.positional[0];
-  const std::string output = value_of(o, {"-o", "--output"});
-  const std::string source = job_path == "-" ? "<stdin>" : job_path;
-  if (output.empty()) return bad_usage(err, "the output name is empty");
+// A mesh command line, read and checked.
+struct MeshRequest {
+  std::string job_path, output, source;
+  Format format = Format::svg;
+  bool table = false;
+  RunOptions run;
+  std::optional<double> budget;  // bytes
+};
 
+// The output format from --format, --binary or the output's name; a message
+// when they do not give one.
+std::optional<std::string> request_format(Options const& o, MeshRequest& r) {
   std::optional<Format> format;
   if (given(o, {"--format"})) {
     format = format_of_name(value_of(o, {"--format"}));
-    if (!format)
-      return bad_usage(err, "unknown format \"" + value_of(o, {"--format"}) + "\": svg, vtk or msh");
-  } else if (output == "-") {
-    return bad_usage(err, "writing to standard output needs --format svg, vtk or msh");
-  } else {
-    format = format_of_path(output);
-    if (!format) {
-      err << fault_line(output, {"", "unknown output format: the name must end in .svg, .vtk or .msh"});
-      return exit_bad_input;
-    }
+    if (!format) return "unknown format \"" + value_of(o, {"--format"}) + "\": svg, vtk, msh or msh-binary";
+  } else if (r.output == "-") {
+    return "writing to standard output needs --format svg, vtk, msh or msh-binary";
+  } else if (!(format = format_of_path(r.output))) {
+    return std::string();  // the output's name says no format
   }
+  if (flag(o, "--binary")) {
+    if (*format != Format::msh && *format != Format::msh_binary) return "--binary applies to MSH output";
+    format = Format::msh_binary;
+  }
+  r.format = *format;
+  return std::nullopt;
+}
 
-  const FileText file = read_file(job_path);
-  if (file.fault) {
-    err << fault_line(source, *file.fault);
-    return exit_bad_input;
+// The threads and the memory budget; a message when a value is not one.
+std::optional<std::string> request_resources(Options const& o, MeshRequest& r) {
+  r.run.threads = std::max(1u, std::thread::hardware_concurrency());
+  if (given(o, {"--jobs", "-j"})) {
+    const std::string text = value_of(o, {"--jobs", "-j"});
+    const unsigned long n =
+        text.find_first_not_of("0123456789") == std::string::npos && !text.empty() && text.size() < 5
+            ? std::stoul(text)
+            : 0;
+    if (n == 0) return "--jobs takes a number of threads from 1, found \"" + text + "\"";
+    r.run.threads = static_cast<unsigned int>(n);
   }
-  const ParsedJob parsed = parse_job(*file.text);
-  if (parsed.fault) {
-    err << fault_line(source, *parsed.fault);
-    return exit_bad_input;
+  if (given(o, {"--memory-limit"})) {
+    r.budget = memory_size(value_of(o, {"--memory-limit"}));
+    if (!r.budget)
+      return "--memory-limit takes a size such as 512M or 4G, found \"" + value_of(o, {"--memory-limit"}) +
+             "\"";
+  } else {
+    r.budget = default_memory_budget();
   }
-  const bool table = std::find(o.flags.begin(), o.flags.end(), "--table") != o.flags.end();
-  const RunResult run = run_job(*parsed.job, table);
-  if (run.fault) {
-    err << fault_line(source, *run.fault);
-    return run.cause == FaultCause::bad_input ? exit_bad_input : exit_failure;
-  }
-  const std::string name = std::filesystem::path(job_path).filename().string();
-  const std::string content = write_mesh(*run.mesh, *format, "linegen: " + (job_path == "-" ? source : name));
-  if (auto failure = write_file_atomically(output, content)) {
-    err << fault_line(output, {"", *failure});
+  if (r.budget) r.run.max_elements = *r.budget / bytes_per_element;
+  return std::nullopt;
+}
+
+int write_output(MeshRequest const& r, Mesh const& mesh, std::ostream& out, std::ostream& err) {
+  const std::string name = std::filesystem::path(r.job_path).filename().string();
+  const std::string content = write_mesh(mesh, r.format, "linegen: " + (r.job_path == "-" ? r.source : name));
+  if (auto failure = write_file_atomically(r.output, content)) {
+    err << fault_line(r.output, {"", *failure});
     return exit_failure;
   }
-  if (table) (output == "-" ? err : out) << summary_table(*run.mesh);
+  if (r.table) (r.output == "-" ? err : out) << summary_table(mesh);
   return exit_ok;
+}
+
+int mesh_command(std::vector<std::string> const& args, std::ostream& out, std::ostream& err,
+                 bool own_process) {
+  const Options o = options(args, 1, {"-o", "--output", "--format", "--jobs", "-j", "--memory-limit"},
+                            {"--table", "--binary"});
+  if (!o.error.empty()) return bad_usage(err, o.error);
+  if (o.positional.size() != 1) return bad_usage(err, "mesh takes one job file");
+  if (!given(o, {"-o", "--output"})) return bad_usage(err, "mesh needs an output: -o OUT");
+  MeshRequest r;
+  r.job_path = o.positional[0];
+  r.output = value_of(o, {"-o", "--output"});
+  r.source = r.job_path == "-" ? "<stdin>" : r.job_path;
+  if (r.output.empty()) return bad_usage(err, "the output name is empty");
+  if (auto message = request_format(o, r)) {
+    if (!message->empty()) return bad_usage(err, *message);
+    err << fault_line(r.output, {"", "unknown output format: the name must end in .svg, .vtk or .msh"});
+    return exit_bad_input;
+  }
+  if (auto message = request_resources(o, r)) return bad_usage(err, *message);
+  r.table = flag(o, "--table");
+  r.run.measure = r.table;
+  if (own_process && r.budget) limit_address_space(*r.budget, r.run.threads);
+  Progress progress(err);
+  if (stderr_is_terminal()) r.run.progress = std::ref(progress);
+  const JobOutcome job = mesh_job_file(r.job_path, r.run);
+  progress.finish();
+  if (job.fault) {
+    err << fault_line(r.source, *job.fault);
+    if (job.cause == FaultCause::out_of_memory && r.budget)
+      err << "linegen: the memory budget is " << memory_text(*r.budget) << " (--memory-limit)\n";
+    return job.cause == FaultCause::bad_input ? exit_bad_input : exit_failure;
+  }
+  return write_output(r, *job.mesh, out, err);
 }
 
 int demo_command(std::vector<std::string> const& args, std::ostream& out, std::ostream& err) {
@@ -188,7 +183,7 @@ int demo_command(std::vector<std::string> const& args, std::ostream& out, std::o
       err << fault_line("built-in " + name, *parsed.fault);
       return exit_failure;
     }
-    const RunResult run = run_job(*parsed.job, true);
+    const RunResult run = run_job(*parsed.job, RunOptions(true));
     if (run.fault) {
       err << fault_line("built-in " + name, *run.fault);
       return exit_failure;
@@ -221,41 +216,8 @@ int demo_command(std::vector<std::string> const& args, std::ostream& out, std::o
 
 }  // namespace
 
-std::string summary_table(Mesh const& mesh) {
-  const std::vector<std::string> head = {"curve",    "kind",    "input nodes", "elements",
-                                         "shortest", "longest", "deviation",   "time (ms)"};
-  std::vector<std::vector<std::string>> rows;
-  for (auto const& c : mesh.curves) {
-    double shortest = std::numeric_limits<double>::infinity(), longest = 0;
-    for (std::size_t i = 0; i + 1 < c.chain.size(); ++i) {
-      const double l = mesh.element_length(c, i);
-      shortest = std::min(shortest, l), longest = std::max(longest, l);
-    }
-    const std::size_t elements = c.chain.empty() ? 0 : c.chain.size() - 1;
-    std::string deviation = c.max_deviation < 0           ? "-"
-                            : std::isnan(c.max_deviation) ? "skipped"
-                                                          : number(c.max_deviation);
-    rows.push_back({c.name + (c.three_d ? " (3D)" : ""), kind_name(c.kind),
-                    std::to_string(c.input_nodes.size()), std::to_string(elements),
-                    elements ? number(shortest) : "-", elements ? number(longest) : "-", deviation,
-                    number(c.seconds * 1e3)});
-  }
-  std::vector<std::size_t> width(head.size());
-  for (std::size_t k = 0; k < head.size(); ++k) {
-    width[k] = head[k].size();
-    for (auto const& r : rows) width[k] = std::max(width[k], r[k].size());
-  }
-  auto line = [&](std::vector<std::string> const& r) {
-    std::string s;
-    for (std::size_t k = 0; k < r.size(); ++k) s += (k ? "  " : "") + pad(r[k], width[k], k >= 2);
-    return s + "\n";
-  };
-  std::string s = line(head);
-  for (auto const& r : rows) s += line(r);
-  return s;
-}
-
-int run_cli(std::vector<std::string> const& args, std::ostream& out, std::ostream& err) {
+int run_cli(std::vector<std::string> const& args, std::ostream& out, std::ostream& err,
+            bool own_process) try {
   if (args.empty()) {
     err << usage << "Try 'linegen demo' for a first look, 'linegen --help' for more.\n";
     return exit_bad_input;
@@ -270,9 +232,12 @@ int run_cli(std::vector<std::string> const& args, std::ostream& out, std::ostrea
     out << "linegen " << zarn::linegen::version() << "\n";
     return exit_ok;
   }
-  if (command == "mesh") return mesh_command(args, out, err);
+  if (command == "mesh") return mesh_command(args, out, err, own_process);
   if (command == "demo") return demo_command(args, out, err);
   return bad_usage(err, "unknown command \"" + command + "\"");
+} catch (std::bad_alloc const&) {
+  err << "linegen: out of memory\n";
+  return exit_failure;
 }
 
 }  // namespace linegen_tool

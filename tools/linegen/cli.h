@@ -18,11 +18,10 @@ constexpr int exit_bad_input = 2;
 
 // Runs one command line (without the program name); normal output goes to
 // `out` (unless the mesh itself goes to standard output), every fault as one
-// line to `err`. Returns the exit code.
-int run_cli(std::vector<std::string> const& args, std::ostream& out, std::ostream& err);
-
-// The summary table: curve, kind, input nodes, elements, shortest and longest
-// element, largest deviation from the followed curve, time in the library.
-std::string summary_table(Mesh const& mesh);
+// line to `err`. Returns the exit code. `own_process`: the command line is
+// the whole process, which may cap its own address space at the memory
+// budget.
+int run_cli(std::vector<std::string> const& args, std::ostream& out, std::ostream& err,
+            bool own_process = false);
 
 }  // namespace linegen_tool

@@ -8,5 +8,5 @@
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return linegen_tool::run_cli(args, std::cout, std::cerr);
+  return linegen_tool::run_cli(args, std::cout, std::cerr, true);
 }

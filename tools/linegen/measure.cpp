@@ -88,30 +88,6 @@ double arc_deviation(Matrix const& coords, Ids const& chain, double radius, int 
   return worst;
 }
 
-// The distance of node s from the centre (2D) or the axis (3D, |d x w| / |w|).
-double arc_radius(Matrix const& coords, CurveJob const& c, unsigned int s, int dimension) {
-  double r2 = 0;
-  if (dimension == 2) {
-    for (int k = 0; k < 2; ++k) r2 += (coords(k, s) - c.centre[k]) * (coords(k, s) - c.centre[k]);
-    return std::sqrt(r2);
-  }
-  double d[3], w2 = 0;
-  for (int k = 0; k < 3; ++k) d[k] = coords(k, s) - c.centre[k], w2 += c.rotation[k] * c.rotation[k];
-  const double* w = c.rotation.data();
-  const double x[3] = {d[1] * w[2] - d[2] * w[1], d[2] * w[0] - d[0] * w[2], d[0] * w[1] - d[1] * w[0]};
-  r2 = w2 > 0 ? (x[0] * x[0] + x[1] * x[1] + x[2] * x[2]) / w2 : 0;
-  return std::sqrt(r2);
-}
-
-// The size a metric prescribes along the unit direction t.
-double size_along(Matrix const& metrics, std::size_t j, double const* t, int dimension) {
-  const double* m = metrics.col(j);
-  double q = dimension == 2 ? m[0] * t[0] * t[0] + 2 * m[1] * t[0] * t[1] + m[2] * t[1] * t[1]
-                            : m[0] * t[0] * t[0] + m[2] * t[1] * t[1] + m[5] * t[2] * t[2] +
-                                  2 * (m[1] * t[0] * t[1] + m[3] * t[0] * t[2] + m[4] * t[1] * t[2]);
-  return q > 0 ? 1 / std::sqrt(q) : 0.0;
-}
-
 // The metric's size at node i along the direction of the mesh there.
 double metric_size(Matrix const& coords, CurveOutput const& mesh, std::size_t i, int dimension) {
   const std::size_t n = mesh.chain.size();
@@ -121,10 +97,31 @@ double metric_size(Matrix const& coords, CurveOutput const& mesh, std::size_t i,
     t[k] = coords(k, mesh.chain[b]) - coords(k, mesh.chain[a]), len += t[k] * t[k];
   len = std::sqrt(len);
   for (int k = 0; k < dimension; ++k) t[k] = len > 0 ? t[k] / len : 0;
-  return size_along(mesh.metrics, i, t, dimension);
+  return size_along(mesh.metrics.col(i), t, dimension);
 }
 
 }  // namespace
+
+double arc_radius(double const* p, CurveJob const& c, int dimension) {
+  double r2 = 0;
+  if (dimension == 2) {
+    for (int k = 0; k < 2; ++k) r2 += (p[k] - c.centre[k]) * (p[k] - c.centre[k]);
+    return std::sqrt(r2);
+  }
+  double d[3], w2 = 0;
+  for (int k = 0; k < 3; ++k) d[k] = p[k] - c.centre[k], w2 += c.rotation[k] * c.rotation[k];
+  const double* w = c.rotation.data();
+  const double x[3] = {d[1] * w[2] - d[2] * w[1], d[2] * w[0] - d[0] * w[2], d[0] * w[1] - d[1] * w[0]};
+  r2 = w2 > 0 ? (x[0] * x[0] + x[1] * x[1] + x[2] * x[2]) / w2 : 0;
+  return std::sqrt(r2);
+}
+
+double size_along(double const* m, double const* t, int dimension) {
+  double q = dimension == 2 ? m[0] * t[0] * t[0] + 2 * m[1] * t[0] * t[1] + m[2] * t[1] * t[1]
+                            : m[0] * t[0] * t[0] + m[2] * t[1] * t[1] + m[5] * t[2] * t[2] +
+                                  2 * (m[1] * t[0] * t[1] + m[3] * t[0] * t[2] + m[4] * t[1] * t[2]);
+  return q > 0 ? 1 / std::sqrt(q) : 0.0;
+}
 
 void lower_node_sizes(Matrix const& coords, CurveOutput const& mesh, int dimension,
                       std::vector<double>& node_size) {
@@ -159,7 +156,7 @@ double max_deviation(Matrix const& coords, CurveJob const& c, Ids const& mesh, u
       return deviation(coords, mesh, spline_points(coords, ids_of(with_ends(c.chain, c.ends, 1)), dimension),
                        dimension);
     case Kind::extrude_rotate:
-      return arc_deviation(coords, mesh, arc_radius(coords, c, start, dimension), dimension);
+      return arc_deviation(coords, mesh, arc_radius(coords.col(start), c, dimension), dimension);
     case Kind::straight:
     case Kind::extrude_translate:
       break;

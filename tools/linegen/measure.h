@@ -22,4 +22,11 @@ void lower_node_sizes(Matrix const& coords, CurveOutput const& mesh, int dimensi
 double max_deviation(Matrix const& coords, CurveJob const& c, Ids const& mesh, unsigned int start,
                      int dimension);
 
+// The distance of point p from the centre of a rotation (2D) or its axis
+// (3D).
+double arc_radius(double const* p, CurveJob const& c, int dimension);
+
+// The size the packed metric m prescribes along the unit direction t.
+double size_along(double const* m, double const* t, int dimension);
+
 }  // namespace linegen_tool

@@ -36,6 +36,8 @@ void append_mesh(Mesh& into, Mesh const& other) {
   for (MeshCurve c : other.curves) {
     for (auto& id : c.chain) id += static_cast<unsigned int>(offset);
     for (auto& id : c.input_nodes) id += static_cast<unsigned int>(offset);
+    for (auto* joined : {&c.joined_start, &c.joined_end})
+      if (*joined) **joined += static_cast<unsigned int>(offset);
     into.curves.push_back(std::move(c));
   }
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ struct MeshCurve {
   std::vector<unsigned int> input_nodes;  // the job's nodes and start points it was meshed from
   double max_deviation = -1.0;            // distance from the curve it follows; < 0 when it does not apply
   double seconds = 0.0;                   // time spent in the library
+  // The existing node an extrusion's generated start or last node was
+  // joined to, as it lay on it.
+  std::optional<unsigned int> joined_start, joined_end;
 };
 
 struct Mesh {

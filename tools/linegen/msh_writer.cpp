@@ -8,24 +8,42 @@ namespace linegen_tool {
 
 namespace {
 
-// The body of an MSH file: numbers are written as text separated by spaces
-// and lines.
+// The body of an MSH file. In ASCII numbers are written as text separated
+// by spaces and lines; in binary as their bytes (size_t, int, double), with
+// no separators, and a section's data ends with a line break before its end
+// marker.
 class MshText {
  public:
+  explicit MshText(bool binary) : binary_(binary) {}
   std::string const& text() const { return s_; }
-  void line(std::string const& text) { s_ += text + "\n"; }
-  void size(std::size_t v) { token(std::to_string(v)); }
-  void tag(int v) { token(std::to_string(v)); }
-  void real(double v) { token(exact(v)); }
-  void end() { s_ += '\n', fresh_ = true; }
+  void line(std::string const& text) {
+    if (binary_ && text.rfind("$End", 0) == 0 && in_data_) s_ += '\n';
+    s_ += text + "\n";
+    in_data_ = false;
+  }
+  void size(std::size_t v) { binary_ ? bytes(v) : token(std::to_string(v)); }
+  void tag(int v) { binary_ ? bytes(v) : token(std::to_string(v)); }
+  void real(double v) { binary_ ? bytes(v) : token(exact(v)); }
+  void end() {
+    if (!binary_) s_ += '\n', fresh_ = true;
+  }
+  // The entries of a section that holds no binary data (names) stay text.
+  void text_line(std::string const& text) { s_ += text + "\n"; }
 
  private:
+  template <class T>
+  void bytes(T v) {
+    char raw[sizeof v];
+    std::memcpy(raw, &v, sizeof v);
+    s_.append(raw, sizeof v);
+    in_data_ = true;
+  }
   void token(std::string const& t) {
     if (!fresh_) s_ += ' ';
     s_ += t, fresh_ = false;
   }
   std::string s_;
-  bool fresh_ = true;
+  bool binary_, fresh_ = true, in_data_ = false;
 };
 
 // Each node is written once, in the block of the first curve using it.
@@ -41,9 +59,9 @@ std::vector<std::vector<unsigned int>> node_blocks(Mesh const& mesh) {
 
 void physical_names(Mesh const& mesh, MshText& out) {
   out.line("$PhysicalNames");
-  out.line(std::to_string(mesh.curves.size()));
+  out.text_line(std::to_string(mesh.curves.size()));
   for (std::size_t k = 0; k < mesh.curves.size(); ++k)
-    out.line("1 " + std::to_string(k + 1) + " \"" + one_line(mesh.curves[k].name, 127, '\'') + "\"");
+    out.text_line("1 " + std::to_string(k + 1) + " \"" + one_line(mesh.curves[k].name, 127, '\'') + "\"");
   out.line("$EndPhysicalNames");
 }
 
@@ -115,10 +133,11 @@ void elements(Mesh const& mesh, MshText& out) {
 
 }  // namespace
 
-std::string write_msh(Mesh const& mesh) {
-  MshText out;
+std::string write_msh(Mesh const& mesh, bool binary) {
+  MshText out(binary);
   out.line("$MeshFormat");
-  out.line("4.1 0 8");
+  out.line(binary ? "4.1 1 8" : "4.1 0 8");
+  if (binary) out.tag(1);  // tells the reader the byte order
   out.line("$EndMeshFormat");
   physical_names(mesh, out);
   entities(mesh, out);

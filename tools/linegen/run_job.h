@@ -1,7 +1,11 @@
-// Meshing a job with the library: every curve in order, into one coordinate
-// matrix that starts with the job's nodes.
+// Meshing a job with the library: every curve on its own (on several threads
+// when asked), then the meshes joined in job order into one node numbering
+// that starts with the job's nodes.
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <limits>
 #include <optional>
 
 #include "job.h"
@@ -10,14 +14,29 @@
 
 namespace linegen_tool {
 
+struct RunOptions {
+  RunOptions() = default;
+  explicit RunOptions(bool measure_deviation) : measure(measure_deviation) {}
+
+  // Also compute each curve's largest deviation from the curve it follows
+  // (splines, polylines, arcs), which costs time on big meshes.
+  bool measure = false;
+  unsigned int threads = 1;
+  // A job whose estimated element count is larger is refused before any
+  // meshing, as a lack of memory.
+  double max_elements = std::numeric_limits<double>::infinity();
+  // Called on the calling thread now and then while curves are meshed:
+  // curves done, curves in all, elements so far.
+  std::function<void(std::size_t, std::size_t, std::size_t)> progress;
+};
+
 struct RunResult {
   std::optional<Mesh> mesh;
-  std::optional<Fault> fault;  // a curve that could not be meshed, at "curves[N]"
+  std::optional<Fault> fault;  // the first curve that could not be meshed, at "curves[N]"
   FaultCause cause = FaultCause::bad_input;
 };
 
-// `measure` also computes each curve's largest deviation from the curve it
-// follows (splines, polylines, arcs), which costs time on big meshes.
-RunResult run_job(Job const& job, bool measure);
+// The same result for any number of threads.
+RunResult run_job(Job const& job, RunOptions const& options);
 
 }  // namespace linegen_tool

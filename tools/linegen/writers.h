@@ -9,10 +9,10 @@
 
 namespace linegen_tool {
 
-enum class Format { svg, vtk, msh };
+enum class Format { svg, vtk, msh, msh_binary };
 
 // The format named by a file name's extension (".svg", ".vtk", ".msh", any
-// letter case) or by the word itself ("svg", ...).
+// letter case) or by the word itself ("svg", ..., "msh-binary").
 std::optional<Format> format_of_path(std::string const& path);
 std::optional<Format> format_of_name(std::string const& name);
 
@@ -21,14 +21,16 @@ std::optional<Format> format_of_name(std::string const& name);
 // curve. 3D meshes are drawn projected on the x-y plane, which a note says.
 std::string write_svg(Mesh const& mesh, std::string const& title);
 
-// VTK legacy ASCII polydata: one polyline cell per curve, point data "size",
-// cell data "curve_id" (the curve's position in the job, from 0).
+// VTK legacy ASCII unstructured grid: one line cell per element, point data
+// "size", cell data "curve_id" (the element's curve's position in the job,
+// from 0).
 std::string write_vtk(Mesh const& mesh, std::string const& title);
 
-// Gmsh MSH 4.1 ASCII: one curve entity (and physical group, named after the
-// curve) per curve, 2-node line elements; node tags are the node numbers
-// plus 1, and only nodes of some curve are written.
-std::string write_msh(Mesh const& mesh);
+// Gmsh MSH 4.1, ASCII or binary (native byte order, which the file
+// records): one curve entity (and physical group, named after the curve) per
+// curve, 2-node line elements; node tags are the node numbers plus 1, and
+// only nodes of some curve are written.
+std::string write_msh(Mesh const& mesh, bool binary = false);
 
 std::string write_mesh(Mesh const& mesh, Format format, std::string const& title);
 
