@@ -70,37 +70,40 @@ def assign_intervals(goals: ArrayLike, terms: ArrayLike = (), kinds: ArrayLike =
     return Intervals(counts, status == 0)
 
 
-def mesh_job(path_or_dict: str | os.PathLike | dict, measure: bool = False) -> JobMesh:
+def mesh_job(path_or_dict: str | os.PathLike | dict, measure: bool = False, threads: int = 1) -> JobMesh:
     """Mesh a job through the same job code as the `linegen mesh` command.
 
     Parameters
     ----------
     path_or_dict : str, os.PathLike or dict
-        A job file (JSON, see docs/job-format.md) or the job as a dict.
+        A job file (JSON, see docs/job-format.md; "-" reads standard input) or
+        the job as a dict.
     measure : bool
         Also measure each curve's largest deviation from the curve it follows.
+    threads : int
+        Curves meshed on that many threads (the result does not depend on it).
 
     Returns
     -------
     JobMesh
-        `points` (the job's nodes first), `sizes` per point and `curves`.
+        `points` (the job's nodes first), `sizes` per point, `curves`, and the
+        summary `table` that `linegen mesh --table` prints.
 
     Raises
     ------
     ArgumentError
         A fault in the job; `argument` is its place, e.g. "curves[2].sizes".
     """
+    f = "mesh_job"
     if isinstance(path_or_dict, dict):
-        text = json.dumps(path_or_dict)
+        answer = _core.mesh_job(json.dumps(path_or_dict), False, bool(measure), c.count(f, threads, "threads"))
     else:
-        with open(os.fspath(path_or_dict), encoding="utf-8") as file:
-            text = file.read()
-    answer = _core.mesh_job(text, bool(measure))
+        answer = _core.mesh_job(os.fspath(path_or_dict), True, bool(measure), c.count(f, threads, "threads"))
     if answer[0] == "memory":
-        raise MemoryError(f"mesh_job: {answer[1]}: {answer[2]}")
+        raise MemoryError(f"{f}: {answer[1]}: {answer[2]}")
     if answer[0] == "contract":
-        raise RuntimeError(f"mesh_job: {answer[1]}: {answer[2]}")
+        raise RuntimeError(f"{f}: {answer[1]}: {answer[2]}")
     if answer[0] is not None:
-        raise c.ArgumentError(f"mesh_job: {answer[1] or 'job'}: {answer[2]}", answer[1] or "job")
-    _, points, sizes, curves = answer
-    return JobMesh(points, sizes, [JobCurve(n, k, ch, d if d >= 0 else None) for n, k, ch, d in curves])
+        raise c.ArgumentError(f"{f}: {answer[1] or 'job'}: {answer[2]}", answer[1] or "job")
+    _, points, sizes, curves, table = answer
+    return JobMesh(points, sizes, [JobCurve(n, k, ch, d if d >= 0 else None) for n, k, ch, d in curves], table)

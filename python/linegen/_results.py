@@ -101,8 +101,10 @@ class JobCurve(NamedTuple):
 
 
 class JobMesh(NamedTuple):
-    """A meshed job: all points (the job's nodes first), the size at each point, and the curves."""
+    """A meshed job: all points (the job's nodes first), the size at each point, the curves,
+    and the summary table of the command-line tool."""
 
     points: np.ndarray
     sizes: np.ndarray
     curves: list
+    table: str = ""

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "bindings.h"
-#include "run_job.h"
+#include "mesh_job.h"
 
 namespace linegen_py {
 
@@ -27,43 +27,37 @@ py::tuple assign_intervals(const Doubles& goals, const Ids& lower, const Ids& up
   return py::make_tuple(status, chain_out(counts));
 }
 
-// (None, points, sizes, curves) on success, each curve (name, kind, chain,
-// max_deviation); otherwise (cause, place, message) with cause "input",
-// "memory" or "contract".
-py::tuple mesh_job(const std::string& text, bool measure) {
+// A job's JSON text, or a file when `is_path`, through the tool's own job
+// code. (None, points, sizes, curves, table) on success, each curve (name,
+// kind, chain, max_deviation); otherwise (cause, place, message) with cause
+// "input", "memory" or "contract".
+py::tuple mesh_job(const std::string& text_or_path, bool is_path, bool measure, unsigned int threads) {
   using namespace linegen_tool;
-  std::optional<Fault> fault;
-  FaultCause cause = FaultCause::bad_input;
-  std::optional<Mesh> mesh;
+  RunOptions options(measure);
+  options.threads = threads;
+  JobOutcome job;
   {
     py::gil_scoped_release release;
-    ParsedJob parsed = parse_job(text);
-    if (parsed.fault) {
-      fault = parsed.fault;
-    } else {
-      RunResult run = run_job(*parsed.job, measure);
-      fault = run.fault;
-      cause = run.cause;
-      mesh = std::move(run.mesh);
-    }
+    job = is_path ? mesh_job_file(text_or_path, options) : linegen_tool::mesh_job(text_or_path, options);
   }
-  if (fault || !mesh) {
-    const char* why = cause == FaultCause::out_of_memory     ? "memory"
-                      : cause == FaultCause::broken_contract ? "contract"
-                                                             : "input";
-    return py::make_tuple(why, fault ? fault->place : "", fault ? fault->message : "no mesh");
+  if (job.fault || !job.mesh) {
+    const char* why = job.cause == FaultCause::out_of_memory     ? "memory"
+                      : job.cause == FaultCause::broken_contract ? "contract"
+                                                                 : "input";
+    return py::make_tuple(why, job.fault ? job.fault->place : "", job.fault ? job.fault->message : "no mesh");
   }
-  const auto d = static_cast<py::ssize_t>(mesh->dimension);
-  const auto n = static_cast<py::ssize_t>(mesh->node_count());
-  py::array_t<double> points({n, d}, mesh->coords.data());
-  py::array_t<double> sizes(static_cast<py::ssize_t>(mesh->sizes.size()), mesh->sizes.data());
+  const Mesh& mesh = *job.mesh;
+  const auto d = static_cast<py::ssize_t>(mesh.dimension);
+  const auto n = static_cast<py::ssize_t>(mesh.node_count());
+  py::array_t<double> points({n, d}, mesh.coords.data());
+  py::array_t<double> sizes(static_cast<py::ssize_t>(mesh.sizes.size()), mesh.sizes.data());
   py::list curves;
-  for (const MeshCurve& c : mesh->curves) {
+  for (const MeshCurve& c : mesh.curves) {
     py::array_t<std::int64_t> chain(static_cast<py::ssize_t>(c.chain.size()));
     std::copy(c.chain.begin(), c.chain.end(), chain.mutable_data());
     curves.append(py::make_tuple(c.name, kind_name(c.kind), chain, c.max_deviation));
   }
-  return py::make_tuple(py::none(), points, sizes, curves);
+  return py::make_tuple(py::none(), points, sizes, curves, job.table);
 }
 
 }  // namespace
