@@ -6,7 +6,7 @@
 
 #include "job.h"
 #include "run_job.h"
-#include "tool_readers.h"
+#include "tool_files.h"
 
 namespace {
 
