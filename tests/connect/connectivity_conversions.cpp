@@ -36,6 +36,8 @@ TEST(ConnectivityConversions, AddedNodesAndSplitting) {
   dense2D<unsigned int> e2;
   ASSERT_EQ(E3_to_2E2(mesh, e2), 0);
   EXPECT_TRUE(same_matrix(e2, edges({{0, 3}, {3, 1}, {1, 4}, {4, 2}})));
+  ASSERT_EQ(E3_to_2E2(edges({{5, 6, 7}}), e2), 0);  // a single edge is split too
+  EXPECT_TRUE(same_matrix(e2.sub_matrix(0, 4, 2, 2), edges({{5, 7}, {7, 6}})));
   EXPECT_EQ(E3_to_2E2(e2, mesh), -1);
   EXPECT_EQ(E3_to_2E2(mesh, mesh), -2);
 

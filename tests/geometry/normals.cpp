@@ -38,6 +38,13 @@ TEST(Normals, WeightsLongestAndShortest) {
     EXPECT_DOUBLE_EQ(n(0, 1), -0.75);
     EXPECT_DOUBLE_EQ(n(1, 1), 0.25);
   }
+  // Edges of equal length: the first listed keeps the node, either way.
+  zarn::dense2D<double> n;
+  const auto ell = points({{0, 0}, {1, 0}, {1, 1}});
+  ASSERT_EQ(normals(ell, edges({{0, 1}, {1, 2}}), -DBL_MAX, false, n), 0);
+  EXPECT_EQ(column(n, 1), (std::vector<double>{0, 1}));
+  ASSERT_EQ(normals(ell, edges({{0, 1}, {1, 2}}), DBL_MAX, false, n), 0);
+  EXPECT_EQ(column(n, 1), (std::vector<double>{0, 1}));
 }
 
 TEST(Normals, DegenerateInputAndErrors) {
