@@ -46,6 +46,9 @@ int mesh_checked_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& i
   const std::size_t added = mesh.nodes.empty() ? 0 : mesh.nodes.cols();
   const std::size_t m = mesh.chain.size();
   if (!fits_node_count(first_new, added)) return status_out_of_memory;
+  // coords first: reserving an output without entries may give it its row
+  // count, which must not outlive a failure.
+  if (added > 0 && !reserve_columns_behind(coords, D, added)) return status_out_of_memory;
   if (!reserve_behind(out_indices, m) || !reserve_behind(out_params, m) || !Field::reserve(out_field, m))
     return status_out_of_memory;
   if (!append_columns(mesh.nodes, coords)) return status_out_of_memory;
