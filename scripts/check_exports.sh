@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Fails when the shared library exports a symbol outside zarn::linegen, apart
-# from instantiations of the C++ standard library's own templates.
+# from instantiations of the C++ standard library's own templates, or when the
+# count of exported functions is not the expected one (every overload of the
+# public header, assign_intervals included).
 set -euo pipefail
+expected=52
 lib=${1:-build/liblinegen.so}
 bad=$(nm -D --defined-only -C "$lib" | awk '{ $1=""; $2=""; sub(/^  /, ""); print }' |
   grep -v -E '^zarn::linegen::' |
@@ -11,6 +14,10 @@ count=$(nm -D --defined-only -C "$lib" | grep -c 'zarn::linegen::' || true)
 if [ -n "$bad" ]; then
   echo "unexpected exported symbols:"
   echo "$bad"
+  exit 1
+fi
+if [ "$count" -ne "$expected" ]; then
+  echo "exports: $count functions of zarn::linegen, expected $expected"
   exit 1
 fi
 echo "exports: $count functions of zarn::linegen, nothing else of our own"

@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config liblapack-dev libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev clang-format clang libclang-rt-14-dev
-          gmsh python3-meshio)
+          python3-dev python3-venv python3-pip pybind11-dev python3-pybind11 python3-numpy
+          python3-pytest python3-skbuild python3-meshio python3-matplotlib gmsh)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -38,6 +38,9 @@ constexpr int status_ok = 0;
 constexpr int status_out_of_memory = -199;
 // The code of an invalid k-th argument.
 constexpr int status_bad_argument(int k) { return -k; }
+// assign_intervals: a valid result, not proven to have the least largest
+// deviation (the search reached its work bound).
+constexpr int status_unproven = 1;
 
 // Special values: an absent bound, tolerance or infinite eigenvalue; an absent
 // upper count or neighbour.
@@ -606,6 +609,49 @@ LINEGEN_API int sort(dense1D<double, 8>& params, dense1D<unsigned int, 8>& indic
 LINEGEN_API int subdivide(dense1D<double, 8>& params, dense1D<double, 8>& sizes,
                           const dense1D<unsigned int, 8>& indices, bool round_up, bool force_even,
                           unsigned int nmin, unsigned int nmax, dense1D<unsigned int, 8>& new_indices);
+
+// ---------------------------------------------------------------------------
+// Interval assignment
+
+// Element counts for a network of curves that bound faces: every count
+// within its bounds, every constraint met, the largest deviation
+// r_i = max(x_i / g_i, g_i / x_i) of count x_i from goal g_i as small as
+// possible and, among such counts, the sum of the r_i as small as the search
+// finds (exactly, for networks of up to 16 curves).
+//   goals   one per curve, finite and > 0: the count each curve would like.
+//   lower   empty (every lower bound 1) or one per curve, each >= 1.
+//   upper   empty (no upper bound) or one per curve, each >= its lower bound;
+//           lower = upper fixes a curve.
+//   terms   3 rows, one column per term: constraint number (an index of
+//           kinds), curve number, non-zero coefficient. A curve met twice in
+//           a constraint counts with the sum of its coefficients.
+//   kinds   per constraint: 0, the sum of coefficient x count over its terms
+//           is 0 (opposite sides of a mapped face: +1 on one side's curves,
+//           -1 on the other's); 1, that sum is even (a paved face's loops).
+//   counts  out, replaced by one count per curve.
+// Curves linked by no constraint, directly or through others, are solved
+// apart. Two-curve equalities make classes of equal counts; parities over
+// classes are solved as linear equations modulo 2, exactly. Other sums (a
+// side of several curves, or a coefficient other than 1 or -1; such a side's
+// total is taken to be at most 4294967295) are searched by branch and bound,
+// whose work is bounded per
+// group of linked curves (a unit: a term examined, a goal summed or a
+// branch): 2^27 units while minimising the largest deviation, and 2^27 more
+// while minimising the sum (2^16 for groups of more than 16 curves).
+// Codes, in check order: 0, the largest deviation proven least (also for no
+// goals: counts emptied); status_unproven (1), a valid result found when the
+// branch and bound reached its bound before proving its largest deviation
+// least; -1 a goal not finite or not > 0; -2 lower neither empty nor one per
+// curve, or an entry 0; -3 upper likewise, or an entry below its lower
+// bound; -4 terms not of 3 rows (when it has columns), a constraint or curve
+// number out of range, a zero coefficient, or constraints that cannot be met
+// within the bounds: proven when no group needs the branch and bound, or its
+// search ended within the bound; otherwise it means that none was found
+// within the bound; -5 a kind other than 0
+// or 1; -199 memory. On failure counts is unchanged.
+LINEGEN_API int assign_intervals(const dense1D<double, 8>& goals, const dense1D<unsigned int, 8>& lower,
+                                 const dense1D<unsigned int, 8>& upper, const dense2D<int>& terms,
+                                 const dense1D<int, 8>& kinds, dense1D<unsigned int, 8>& counts);
 
 }  // namespace linegen
 }  // namespace zarn

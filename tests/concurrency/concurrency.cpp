@@ -218,6 +218,16 @@ std::vector<std::function<Result(const Shared&)>> jobs() {
     r.push_back(subdivide(p, h, s.chain.sub_vector(0, 50), false, true, 1, no_count, sub));
     return add(r, p), add(r, h), add(r, ids), add(r, sub), r;
   });
+  j.push_back([](const Shared&) {
+    // A mapped face with a two-curve side, and a paved face.
+    const Values goals{4.3, 2.6, 5.2, 1.4, 1.7, 7.4, 4.2};
+    dense2D<int> terms(3, 7);
+    const int t[] = {0, 0, 1, 0, 2, -1, 1, 1, 1, 1, 3, -1, 1, 4, -1, 2, 5, 1, 2, 6, 1};
+    std::copy(t, t + 21, terms.data());
+    Ids counts;
+    Result r{double(assign_intervals(goals, {}, {}, terms, dense1D<int, 8>{0, 0, 1}, counts))};
+    return add(r, counts), r;
+  });
   return j;
 }
 

@@ -5,6 +5,7 @@
 // empties an output first); the call that finally succeeds must give the same
 // result as a call made without injection. Run under LeakSanitizer, this also
 // proves that no failure path leaks.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -421,8 +422,20 @@ TEST(FaultInjection, Splines) {
   }
 }
 
+// A mapped face whose left side has two curves.
+dense2D<int> face_terms() {
+  dense2D<int> terms(3, 5);
+  const int t[] = {0, 0, 1, 0, 2, -1, 1, 1, 1, 1, 3, -1, 1, 4, -1};
+  std::copy(t, t + 15, terms.data());
+  return terms;
+}
+
 TEST(FaultInjection, Parameters) {
   struct S {
+    Values goals = testing_support::values({4.3, 2.6, 5.2, 1.4, 1.7});
+    dense2D<int> terms = face_terms();
+    dense1D<int, 8> kinds{0, 0};
+    Ids counts = testing_support::ids({9});
     Values params = testing_support::values({0.0, 0.25, 0.5, 1.0});
     Values sizes = testing_support::values({0.1, 0.2, 0.1, 0.3});
     Ids chain = testing_support::ids({0, 2, 3});
@@ -436,6 +449,9 @@ TEST(FaultInjection, Parameters) {
           [](S& s, Watch& w) { w(s.params), w(s.sizes), w(s.new_chain); }));
   walk("sort", mk([](S& s) { return sort(s.sort_params, s.sort_ids); },
                   [](S& s, Watch& w) { w(s.sort_params), w(s.sort_ids); }));
+  walk("assign_intervals",
+       mk([](S& s) { return assign_intervals(s.goals, {}, {}, s.terms, s.kinds, s.counts); },
+          [](S& s, Watch& w) { w(s.counts); }));
 }
 
 TEST(FaultInjection, MetricInterpolation) {

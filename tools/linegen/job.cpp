@@ -8,6 +8,7 @@
 #include <set>
 
 #include "curve_kinds.h"
+#include "faces.h"
 #include "json_read.h"
 
 namespace linegen_tool {
@@ -161,7 +162,7 @@ int dimension_of(json const& root, json const& nodes) {
 Job job_of(json const& root) {
   if (!root.is_object())
     fail("", "expected a JSON object with \"nodes\" and \"curves\", found " + describe(root));
-  only_fields(root, "", {"dimension", "nodes", "curves", "comment"}, "the job");
+  only_fields(root, "", {"dimension", "nodes", "curves", "faces", "comment"}, "the job");
   Job job;
   const json empty = json::array();
   const json& nodes = has(root, "nodes") ? list(root["nodes"], "nodes", "a list of points") : empty;
@@ -176,6 +177,7 @@ Job job_of(json const& root) {
   if (curves.empty()) fail("curves", "the job has no curves");
   for (std::size_t i = 0; i < curves.size(); ++i)
     job.curves.push_back(curve(curves[i], with_index("curves", i), job.dimension, job.node_count(), i));
+  if (has(root, "faces")) job.faces = read_faces(root["faces"], job.curves);
   return job;
 }
 

@@ -67,10 +67,21 @@ struct CurveJob {
   double h0 = 0.0, h1 = 0.0;
 };
 
+// A face whose bounding curves need matching element counts. Mapped: 4
+// sides, side 0's total count equal to side 2's and side 1's to side 3's.
+// Paved: the total count over all its loops even.
+struct FaceJob {
+  std::string name;   // defaults to "face N"
+  std::string place;  // "faces[N]", for messages
+  bool mapped = true;
+  std::vector<std::vector<unsigned int>> sides;  // mapped: the sides; paved: the loops (curve numbers)
+};
+
 struct Job {
   int dimension = 2;
   std::vector<double> nodes;  // dimension entries per node, node after node
   std::vector<CurveJob> curves;
+  std::vector<FaceJob> faces;
 
   unsigned int node_count() const { return static_cast<unsigned int>(nodes.size() / dimension); }
 };

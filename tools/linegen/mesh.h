@@ -21,6 +21,7 @@ struct MeshCurve {
   // The existing node an extrusion's generated start or last node was
   // joined to, as it lay on it.
   std::optional<unsigned int> joined_start, joined_end;
+  double goal = -1.0;  // in a job with faces: its count when meshed alone; else < 0
 };
 
 struct Mesh {

@@ -12,6 +12,7 @@
 
 #include "assemble.h"
 #include "estimate.h"
+#include "faces.h"
 #include "measure.h"
 
 namespace linegen_tool {
@@ -107,6 +108,10 @@ std::vector<LocalCurve> mesh_all(Job const& job, RunOptions const& options) {
 }  // namespace
 
 RunResult run_job(Job const& job, RunOptions const& options) {
+  return job.faces.empty() ? run_curves(job, options) : run_with_faces(job, options);
+}
+
+RunResult run_curves(Job const& job, RunOptions const& options) {
   RunResult result;
   if (auto refusal = refuse_large(job, options.max_elements)) {
     result.fault = refusal;

@@ -36,7 +36,10 @@ struct RunResult {
   FaultCause cause = FaultCause::bad_input;
 };
 
-// The same result for any number of threads.
+// The same result for any number of threads. A job with faces has its counts
+// assigned first (faces.h).
 RunResult run_job(Job const& job, RunOptions const& options);
+// Every curve as the job gives it, faces left aside.
+RunResult run_curves(Job const& job, RunOptions const& options);
 
 }  // namespace linegen_tool

@@ -32,8 +32,11 @@ std::string joined(MeshCurve const& c) {
 }  // namespace
 
 std::string summary_table(Mesh const& mesh) {
-  const std::vector<std::string> head = {"curve",   "kind",      "input nodes", "elements", "shortest",
-                                         "longest", "deviation", "joined",      "time (ms)"};
+  std::vector<std::string> head = {"curve",   "kind",      "input nodes", "elements", "shortest",
+                                   "longest", "deviation", "joined",      "time (ms)"};
+  // A job with faces also shows each curve's goal, its count when meshed alone.
+  const bool faces =
+      std::any_of(mesh.curves.begin(), mesh.curves.end(), [](auto const& c) { return c.goal >= 0; });
   std::vector<std::vector<std::string>> rows;
   for (auto const& c : mesh.curves) {
     double shortest = std::numeric_limits<double>::infinity(), longest = 0;
@@ -49,7 +52,9 @@ std::string summary_table(Mesh const& mesh) {
                     std::to_string(c.input_nodes.size()), std::to_string(elements),
                     elements ? number(shortest) : "-", elements ? number(longest) : "-", deviation, joined(c),
                     number(c.seconds * 1e3)});
+    if (faces) rows.back().insert(rows.back().begin() + 3, c.goal >= 0 ? number(c.goal) : "-");
   }
+  if (faces) head.insert(head.begin() + 3, "goal");
   std::vector<std::size_t> width(head.size());
   for (std::size_t k = 0; k < head.size(); ++k) {
     width[k] = head[k].size();
