@@ -54,7 +54,7 @@ int mesh_checked_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& i
   if (!append_columns(mesh.nodes, coords)) return status_out_of_memory;
   // Nothing below can fail: the room is reserved.
   const std::size_t at = out_indices.size();
-  out_indices.resize(at + m);
+  out_indices.resize_for_overwrite(at + m);
   unsigned int* chain = out_indices.data() + at;
   for (std::size_t i = 0; i < m; ++i) {
     const unsigned int id = mesh.chain[i];
