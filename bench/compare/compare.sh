@@ -6,6 +6,9 @@
 # DUMP_ARGS passes options to dump_calls (e.g. DUMP_ARGS=--verbose lists the
 # differing cases).
 # KEEP=1 keeps the temporary folder.
+# JOBS="JOB SIZE RUNS [ARG];..." also times those time_jobs jobs on the old and
+# the new build alternately, ROUNDS rounds (default 3), one line per run:
+#   JOBS="spline 1000 201 20;straight 1000000 41" bash bench/compare/compare.sh 083a3dc
 set -euo pipefail
 old=${1:?usage: compare.sh OLD_REV [NEW_REV]}
 new=${2:-}
@@ -37,6 +40,18 @@ if [[ -n $new ]]; then
   side new "$tmp/new-src" || { echo "build or run at $new failed: see new.log" >&2; KEEP=1; exit 2; }
 else
   side new "$repo" || { echo "build or run of the working tree failed: see new.log" >&2; KEEP=1; exit 2; }
+fi
+
+if [[ -n ${JOBS:-} ]]; then
+  IFS=';' read -ra jobs <<<"$JOBS"
+  for ((round = 1; round <= ${ROUNDS:-3}; round++)); do
+    for job in "${jobs[@]}"; do
+      for name in old new; do
+        # shellcheck disable=SC2086
+        echo "$round $name $("$tmp/$name-dump/time_jobs" $job)"
+      done
+    done
+  done
 fi
 
 if diff "$tmp/old.txt" "$tmp/new.txt" >"$tmp/diff.txt"; then

@@ -18,7 +18,8 @@ bool append_entries(const dense1D<T, 8>& source, dense1D<T, 8>& destination) {
   // The source may be a view of the destination's storage; holding it keeps
   // that storage alive across a growth of the destination.
   const dense1D<T, 8> held(source);
-  if (!reserve_behind(destination, added) || !destination.resize(existing + added)) return false;
+  if (!reserve_behind(destination, added) || !destination.resize_for_overwrite(existing + added))
+    return false;
   std::memmove(destination.data() + existing, held.data(), added * sizeof(T));
   return true;
 }
@@ -81,7 +82,7 @@ bool copy_columns(const dense2D<double>& source, dense2D<double>& destination, s
   const std::size_t existing = held_columns(destination);
   const dense2D<double> held(source);  // see append_entries
   if (!reserve_columns_behind(destination, rows, added)) return false;
-  if (!destination.resize(rows, existing + added)) return false;
+  if (!destination.resize_for_overwrite(rows, existing + added)) return false;
   for (std::size_t j = 0; j < added; ++j)
     std::memmove(destination.col(existing + j), held.col(j), rows * sizeof(double));
   return true;
@@ -136,7 +137,7 @@ bool append_selected_columns(const dense2D<double>& source, const dense1D<unsign
   const std::size_t existing = held_columns(destination);
   const dense2D<double> held(source);
   if (!reserve_columns_behind(destination, rows, added)) return false;
-  if (!destination.resize(rows, existing + added)) return false;
+  if (!destination.resize_for_overwrite(rows, existing + added)) return false;
   for (std::size_t j = 0; j < added; ++j) {
     assert(ids[j] < held.cols() && "selected column exists");
     std::memmove(destination.col(existing + j), held.col(ids[j]), rows * sizeof(double));

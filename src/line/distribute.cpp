@@ -53,7 +53,7 @@ class iso_field {
  public:
   iso_field(const dense1D<double, 8>& sizes, dense1D<double, 8>& out) : h_(sizes.data()), out_(out) {}
   void clear() { out_.clear(); }
-  bool resize(std::size_t n) { return out_.reserve(n) && out_.resize(n); }
+  bool resize(std::size_t n) { return out_.resize_for_overwrite(n); }
   double segment_count(std::size_t i, const double* a, const double* b) const {
     return ideal_segment_count(densekit::distance(a, b, D), h_[i], h_[i + 1]);
   }
@@ -85,7 +85,7 @@ class aniso_field {
 
   aniso_field(const dense2D<double>& metrics, dense2D<double>& out) : metrics_(metrics), out_(out) {}
   void clear() { out_.clear(); }
-  bool resize(std::size_t n) { return out_.reserve(rows, n) && out_.resize(rows, n); }
+  bool resize(std::size_t n) { return out_.resize_for_overwrite(rows, n); }
   double segment_count(std::size_t i, const double* a, const double* b) const {
     // Coordinate differences that overflow: an infinite segment, as its
     // Euclidean length is for sizes (a quadratic form would turn 0 * inf
@@ -194,7 +194,7 @@ template <class Field>
 bool cumulative_counts(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
                        const Field& field, const double* known_counts, dense1D<double, 8>& cumulative) {
   const std::size_t N = chain.size();
-  if (!cumulative.resize(N)) return false;
+  if (!cumulative.resize_for_overwrite(N)) return false;
   double* c = cumulative.data();
   c[0] = 0.0;
   if (known_counts != nullptr) {
@@ -239,8 +239,10 @@ bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& c
   if (!fits_node_count(coords.cols(), n - 1)) return false;
   const std::size_t added = static_cast<std::size_t>(n - 1);
   const bool with_params = !params.empty();
-  if (!new_coords.reserve(D, added) || !new_coords.resize(D, added) || !field.resize(added) ||
-      !new_params.reserve(added) || (with_params && !new_params.resize(added))) {
+  // Every entry of the outputs is written below: they are sized without a
+  // fill.
+  if (!new_coords.resize_for_overwrite(D, added) || !field.resize(added) || !new_params.reserve(added) ||
+      (with_params && !new_params.resize_for_overwrite(added))) {
     discard();
     return false;
   }
@@ -288,7 +290,7 @@ bool node_distributor<D, Field>::segment_counts(dense1D<double, 8>& counts) cons
   values unused;
   const typename engine_field<D, Field>::type field(field_, unused);
   const std::size_t N = chain_.size();
-  if (!counts.resize(N - 1)) return false;
+  if (!counts.resize_for_overwrite(N - 1)) return false;
   for (std::size_t i = 0; i + 1 < N; ++i)
     counts[i] = field.segment_count(i, coords_.col(chain_[i]), coords_.col(chain_[i + 1]));
   return true;

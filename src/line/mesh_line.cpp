@@ -46,12 +46,15 @@ int mesh_checked_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& i
   const std::size_t added = mesh.nodes.empty() ? 0 : mesh.nodes.cols();
   const std::size_t m = mesh.chain.size();
   if (!fits_node_count(first_new, added)) return status_out_of_memory;
+  // coords first: reserving an output without entries may give it its row
+  // count, which must not outlive a failure.
+  if (added > 0 && !reserve_columns_behind(coords, D, added)) return status_out_of_memory;
   if (!reserve_behind(out_indices, m) || !reserve_behind(out_params, m) || !Field::reserve(out_field, m))
     return status_out_of_memory;
   if (!append_columns(mesh.nodes, coords)) return status_out_of_memory;
   // Nothing below can fail: the room is reserved.
   const std::size_t at = out_indices.size();
-  out_indices.resize(at + m);
+  out_indices.resize_for_overwrite(at + m);
   unsigned int* chain = out_indices.data() + at;
   for (std::size_t i = 0; i < m; ++i) {
     const unsigned int id = mesh.chain[i];

@@ -1,5 +1,6 @@
 // The exported mesh_straight overloads: each straight segment of a node
 // chain meshed on its own, so that every input node is kept.
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -49,6 +50,24 @@ int mesh_segments(dense2D<double>& coords, const dense1D<unsigned int, 8>& indic
   return code;
 }
 
+// The k nodes q = 1 ... k of a segment from a to b cut into n = k + 1
+// elements of equal size, written to out (D entries per node). The fraction
+// of node q is (q * step) / total, the same operations as the progression of
+// two equal sizes, whose ratio 1 makes that law the identity; a loop without
+// the call vectorises.
+template <int D>
+void place_uniform(const double* a, const double* b, double total, double step, std::size_t k, double* out) {
+  double ab[D];
+  for (int r = 0; r < D; ++r) ab[r] = b[r] - a[r];
+  const bool measured = total > 0.0;
+  for (std::size_t q = 1; q <= k; ++q) {
+    const double x = static_cast<double>(q) * step;
+    const double f = measured ? x / total : 0.0;
+    const double t = std::min(std::max(f, 0.0), 1.0);
+    for (int r = 0; r < D; ++r) out[(q - 1) * D + r] = a[r] + t * ab[r];
+  }
+}
+
 // One straight segment from node i0 to node i1 under the sizes h0 and h1,
 // placed straight into the outputs: coords gains the new nodes, out_indices
 // gains i0 and the new nodes (not i1). The count and the positions are those
@@ -77,12 +96,16 @@ int straight_segment(dense2D<double>& coords, unsigned int i0, unsigned int i1, 
     return status_out_of_memory;
   const std::size_t at = out_indices.size();
   // Nothing below can fail: the room is reserved.
-  coords.resize(D, c0 + k);
-  out_indices.resize(at + k + 1);
+  coords.resize_for_overwrite(D, c0 + k);
+  out_indices.resize_for_overwrite(at + k + 1);
   unsigned int* ids = out_indices.data() + at;
   ids[0] = i0;
   fill_consecutive(ids + 1, k, static_cast<unsigned int>(c0));
   const double step = total / static_cast<double>(n);
+  if (h0 == h1) {
+    if (k > 0) place_uniform<D>(a, b, total, step, k, coords.col(c0));
+    return status_ok;
+  }
   for (std::size_t q = 1; q <= k; ++q) {
     const double x = static_cast<double>(q) * step;
     const double f = total > 0.0 ? x / total : 0.0;

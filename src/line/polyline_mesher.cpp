@@ -99,7 +99,8 @@ class polyline_mesher {
       k_ = k;
       W_.resize(D, n_);
       if (!append_columns(new_coords_, W_)) return status_out_of_memory;
-      if (!I_.resize(k + 2) || !P_.resize(k + 2) || !Field::rebuild(S_, first, new_field_, last))
+      if (!I_.resize_for_overwrite(k + 2) || !P_.resize_for_overwrite(k + 2) ||
+          !Field::rebuild(S_, first, new_field_, last))
         return status_out_of_memory;
       I_[0] = static_cast<unsigned int>(a);
       fill_consecutive(I_.data() + 1, k, static_cast<unsigned int>(n_));

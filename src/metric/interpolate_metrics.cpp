@@ -39,25 +39,19 @@ inline double between(double a, double b, double t) {
 }
 
 // Finds brackets for a sequence of targets. The cursor never moves back: for
-// sorted targets the whole sweep is linear plus one bisection per target, and
+// sorted targets the whole sweep is linear plus one search per target, and
 // an unsorted target is bracketed where the cursor stands (its fraction is
-// then negative).
+// then negative). Over sorted parameters the search gallops from the cursor,
+// so that targets close to the previous one cost a step or two; over others
+// it bisects [cursor, n), whose result then depends on the search order.
 class bracket_cursor {
  public:
-  explicit bracket_cursor(const dense1D<double, 8>& params) : p_(params.data()), n_(params.size()) {}
+  bracket_cursor(const dense1D<double, 8>& params, bool sorted)
+      : p_(params.data()), n_(params.size()), sorted_(sorted) {}
 
   bracket find(double u) {
     // Lower bound in [cursor, n): the first parameter that is not less than u.
-    std::size_t first = cursor_, count = n_ - cursor_;
-    while (count > 0) {
-      const std::size_t step = count / 2;
-      if (u > p_[first + step]) {
-        first += step + 1;
-        count -= step + 1;
-      } else {
-        count = step;
-      }
-    }
+    const std::size_t first = sorted_ ? gallop(u) : bisect(u, cursor_, n_ - cursor_);
     bracket b;
     if (first == n_) {
       // Above the last source: its value, and the cursor stays on the last
@@ -81,8 +75,38 @@ class bracket_cursor {
   }
 
  private:
+  // The first parameter in [first, first + count) not less than u, or
+  // first + count.
+  std::size_t bisect(double u, std::size_t first, std::size_t count) const {
+    while (count > 0) {
+      const std::size_t step = count / 2;
+      if (u > p_[first + step]) {
+        first += step + 1;
+        count -= step + 1;
+      } else {
+        count = step;
+      }
+    }
+    return first;
+  }
+
+  // As bisect over [cursor, n), for sorted parameters: steps of 1, 2, 4, ...
+  // from the cursor find a range that holds the bound, then bisection.
+  std::size_t gallop(double u) const {
+    std::size_t lo = cursor_, span = 1;
+    while (lo < n_ && u > p_[lo]) {
+      // The bound lies past lo.
+      const std::size_t probe = n_ - lo > span ? lo + span : n_;
+      if (probe == n_ || !(u > p_[probe])) return bisect(u, lo + 1, probe - lo - 1);
+      lo = probe;
+      span *= 2;
+    }
+    return lo;
+  }
+
   const double* p_;
   std::size_t n_;
+  bool sorted_;
   std::size_t cursor_ = 0;
 };
 
@@ -99,7 +123,7 @@ void interpolate_columns(const dense1D<double, 8>& params, const dense2D<double>
   using metric = symmetric_fixed<double, N>;
   auto load = [&](std::size_t j) { return load_metric<N>(metrics.col(j)); };
 
-  bracket_cursor cursor(params);
+  bracket_cursor cursor(params, true);  // checked by the caller
   // The pair of the last bracket: consecutive targets mostly share one.
   metric_pair<N> pair;
   std::size_t pair_j = 0, pair_k = 0;
@@ -133,10 +157,10 @@ int interpolate_metrics(const dense1D<double, 8>& params, const dense1D<double, 
   if (params.size() != sizes.size()) return -1;
   // Targets need at least one source.
   if (params.empty() && !new_params.empty()) return -1;
-  if (!new_sizes.resize(new_params.size())) return status_out_of_memory;
+  if (!new_sizes.resize_for_overwrite(new_params.size())) return status_out_of_memory;
   if (new_params.empty()) return 0;
 
-  bracket_cursor cursor(params);
+  bracket_cursor cursor(params, non_decreasing(params));
   for (std::size_t i = 0; i < new_params.size(); ++i) {
     const bracket b = cursor.find(new_params[i]);
     new_sizes[i] = b.beyond ? sizes[b.j] : between(sizes[b.j], sizes[b.k], b.t);
@@ -153,7 +177,7 @@ int interpolate_metrics(const dense1D<double, 8>& params, const dense2D<double>&
   if (rows != 0 && rows != 3 && rows != 6) return -2;
   if (!non_decreasing(new_params)) return -3;
   if (!new_metrics.empty() && new_metrics.rows() != rows) return -4;
-  if (!new_metrics.resize(rows, new_params.size())) return status_out_of_memory;
+  if (!new_metrics.resize_for_overwrite(rows, new_params.size())) return status_out_of_memory;
   if (new_params.empty() || rows == 0) return 0;
 
   if (rows == 3)

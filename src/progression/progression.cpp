@@ -17,6 +17,13 @@ double progression_fraction(double x, double h0, double h1) {
     const double t2 = d * 0.16666666666666666 * (x - 1.0) * d * (x - 2.0);
     const double t3 = d * 0.041666666666666664 * (x - 1.0) * d * (x - 2.0) * d * (x - 3.0);
     f = (t3 + t2 + t1 + 1.0) * x;
+  } else if (r == 0.0 || r == std::numeric_limits<double>::infinity()) {
+    // The ratio itself overflows or underflows (a subnormal or a huge size):
+    // the same fraction from the logarithm of the ratio, written so that no
+    // power overflows.
+    const double lr = std::log(h1) - std::log(h0);
+    f = lr > 0.0 ? std::exp((x - 1.0) * lr) * -std::expm1(-x * lr) / -std::expm1(-lr)
+                 : std::expm1(x * lr) / std::expm1(lr);
   } else {
     f = (std::pow(r, x) - 1.0) / (r - 1.0);
   }
@@ -36,6 +43,13 @@ double ideal_segment_count(double L, double h0, double h1) {
     b = h0;
   }
   const double t = (b - a) / a;
+  if (!std::isfinite(t)) {
+    // The ratio b / a overflows (a subnormal or a huge size): the logarithmic
+    // mean (b - a) / log(b / a) with the logarithm taken as a difference,
+    // which stays finite.
+    const double mean = (b - a) / (std::log(b) - std::log(a));
+    return mean > 0.0 ? L / mean : 0.0;
+  }
   double g;  // t / log(1 + t): the logarithmic mean of a and b divided by a
   if (t >= 0.1) {
     g = t / std::log(1.0 + t);
@@ -63,6 +77,9 @@ std::uint64_t round_count(double x, std::uint64_t m) {
   const std::uint64_t lo = q * m;
   if (lo > top - m) return lo;  // the next multiple is not representable
   const std::uint64_t hi = lo + m;
+  // Below the first multiple the square x * x may underflow to 0, which would
+  // round a tiny positive count down to none.
+  if (lo == 0) return x > 0.0 ? hi : 0;
   // Rounding at the geometric mean sqrt(lo * hi) rather than the arithmetic
   // one balances the size error by ratio: at x = sqrt(lo * hi), lo elements
   // come out x/lo times the wanted size and hi elements hi/x times smaller,

@@ -20,6 +20,7 @@ namespace linegen {
 namespace {
 
 // The samples of a spline and what is known of them.
+template <int D>
 struct spline_samples {
   dense2D<double> points;
   dense1D<double, 8> params;                // parameter of each sample
@@ -27,6 +28,7 @@ struct spline_samples {
   dense1D<unsigned int, 8> node_positions;  // sample of each interior spline node
   double deviation = 0.0;                   // largest distance of the samples from the spline
   double length = 0.0;                      // length of the sample polyline
+  dense1D<segment_record<D>, 8> records;    // each spline segment and its end curvatures
 };
 
 // The field on the samples: a first estimate (the nodes' values spread
@@ -37,7 +39,7 @@ struct spline_samples {
 // be represented.
 template <int D, class Field>
 int field_on_samples(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
-                     const typename Field::values& field, const spline_samples& s, double chordal_error,
+                     const typename Field::values& field, const spline_samples<D>& s, double chordal_error,
                      double min_size, double default_size, double gradation,
                      typename Field::values& sample_field) {
   const std::size_t N = indices.size(), F = s.points.cols();
@@ -52,8 +54,11 @@ int field_on_samples(const dense2D<double>& coords, const dense1D<unsigned int, 
 
   dense1D<unsigned int, 8> turning;
   dense1D<double, 8> turning_params, turning_sizes, curvature_sizes;
+  // When every node turns, the turning list is the index list itself and
+  // the sampling's records are its segments.
   if (!spline_turning_nodes<D>(coords, indices, turning, turning_params) ||
-      !spline_node_sizes<D>(coords, turning, chordal_error, turning_sizes))
+      !spline_node_sizes<D>(coords, turning, chordal_error, turning_sizes,
+                            turning.size() == N ? s.records.data() : nullptr))
     return status_out_of_memory;
   cellkit::bound_metrics(turning_sizes, min_size, std::max(s.length, min_size));
   if (interpolate_metrics(turning_params, turning_sizes, s.params, curvature_sizes) != status_ok)
@@ -123,9 +128,9 @@ int mesh_spline_form(dense2D<double>& coords, const dense1D<unsigned int, 8>& in
   if (chordal_error == 0.0 || chordal_error == -DBL_MAX || std::isnan(chordal_error)) chordal_error = DBL_MAX;
 
   // Dense sampling of the spline; everything below works on it.
-  spline_samples s;
+  spline_samples<D> s;
   if (!sample_spline<D>(coords, indices, 0.1 * chordal_error, 0.5 * min_size, s.points, s.params,
-                        s.node_params, s.node_positions, s.deviation, s.length))
+                        s.node_params, s.node_positions, s.deviation, s.length, &s.records))
     return status_out_of_memory;
   typename Field::values sample_field;
   const int code = field_on_samples<D, Field>(coords, indices, field, s, chordal_error, min_size,

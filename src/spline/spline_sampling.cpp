@@ -85,15 +85,16 @@ double arc_length(const spline_segment<D>& seg) {
 
 // Sub-intervals of one segment, or false when their count is not a number or
 // exceeds `limit`. A segment without a finite target size keeps the coarse
-// sampling t = 0, 1/2.
+// sampling t = 0, 1/2. The record holds the segment and its end curvatures.
 template <int D>
-bool sample_count(const spline_segment<D>& seg, double tolerance, double floor, std::uint64_t limit,
-                  std::uint64_t& m) {
-  const double S = arc_length(seg);
+bool sample_count(const segment_record<D>& r, const segment_curvature<D>& kappa, double tolerance,
+                  double floor, std::uint64_t limit, std::uint64_t& m) {
+  const double S = arc_length(r.seg);
   double h = DBL_MAX;
   if (tolerance != DBL_MAX) {
-    const segment_curvature<D> kappa(seg);
-    for (double t : {0.0, 0.25, 0.5, 0.75, 1.0}) h = std::min(h, chordal_size(kappa.at(t), tolerance));
+    h = std::min(h, chordal_size(r.kappa0, tolerance));
+    for (double t : {0.25, 0.5, 0.75}) h = std::min(h, chordal_size(kappa.at(t), tolerance));
+    h = std::min(h, chordal_size(r.kappa1, tolerance));
   }
   h = std::max(floor, h);
   m = 2;
@@ -130,16 +131,19 @@ namespace {
 // 32-bit identifiers downstream.
 template <int D>
 bool segment_sample_counts(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
-                           double tolerance, double floor, dense1D<unsigned int, 8>& counts,
-                           std::uint64_t& total) {
+                           double tolerance, double floor, dense1D<segment_record<D>, 8>& records,
+                           dense1D<unsigned int, 8>& counts, std::uint64_t& total) {
   const std::size_t segments = indices.size() - 3;
-  if (!counts.resize(segments)) return false;
+  if (!counts.resize_for_overwrite(segments) || !records.resize_for_overwrite(segments)) return false;
   total = 1;
   for (std::size_t k = 0; k < segments; ++k) {
-    spline_segment<D> seg;
-    spline_coefficients(coords, indices[k], indices[k + 1], indices[k + 2], indices[k + 3], seg);
+    segment_record<D>& r = records[k];
+    spline_coefficients(coords, indices[k], indices[k + 1], indices[k + 2], indices[k + 3], r.seg);
+    const segment_curvature<D> kappa(r.seg);
+    r.kappa0 = kappa.at(0.0);
+    r.kappa1 = kappa.at(1.0);
     std::uint64_t m = 0;
-    if (!sample_count(seg, tolerance, floor, max_node_count - total, m)) return false;
+    if (!sample_count(r, kappa, tolerance, floor, max_node_count - total, m)) return false;
     total += m;
     counts[k] = static_cast<unsigned int>(m);
   }
@@ -147,29 +151,28 @@ bool segment_sample_counts(const dense2D<double>& coords, const dense1D<unsigned
 }
 
 // The samples of one segment after its start, at t = j / m for j = 1 ... m - 1,
-// with the chord-length parameters s + ell t; the largest squared distance of
-// a sample from the segment's chord is kept in deviation2. False when a
-// sample cannot be appended.
+// written to the m - 1 columns from `points` (D entries each) with the
+// chord-length parameters s + ell t from `params`; the largest squared
+// distance of a sample from the segment's chord is kept in deviation2.
 template <int D>
-bool sample_segment(const spline_segment<D>& seg, unsigned int m, double s, double ell,
-                    dense2D<double>& samples, dense1D<double, 8>& sample_params, double& deviation2) {
+void sample_segment(const spline_segment<D>& seg, unsigned int m, double s, double ell, double* points,
+                    double* params, double& deviation2) {
   vector_fixed<double, D> chord;
   for (int c = 0; c < D; ++c) chord[c] = seg.a1[c] + seg.a2[c] + seg.a3[c];
   const double chord2 = dot(chord, chord);
   const double step = 1.0 / m;
   for (unsigned int j = 1; j < m; ++j) {
     const double t = j * step;
-    sample_params.push_back(s + ell * t);
-    vector_fixed<double, D> q, p;
+    params[j - 1] = s + ell * t;
+    vector_fixed<double, D> q;
     for (int c = 0; c < D; ++c) q[c] = ((seg.a3[c] * t + seg.a2[c]) * t + seg.a1[c]) * t;
     // Squared distance from the chord line; NaN for a point-like segment,
     // which the comparison skips.
     const double d2 = cross_norm2(q, chord) / chord2;
     if (d2 > deviation2) deviation2 = d2;
+    double* p = points + (j - 1) * D;
     for (int c = 0; c < D; ++c) p[c] = seg.a0[c] + q[c];
-    if (!append_node(p, samples)) return false;
   }
-  return true;
 }
 
 }  // namespace
@@ -178,7 +181,7 @@ template <int D>
 bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices, double tolerance,
                    double floor, dense2D<double>& samples, dense1D<double, 8>& sample_params,
                    dense1D<double, 8>& node_params, dense1D<unsigned int, 8>& node_positions,
-                   double& max_deviation, double& length) {
+                   double& max_deviation, double& length, dense1D<segment_record<D>, 8>* records) {
   samples.clear();
   sample_params.clear();
   node_params.clear();
@@ -186,46 +189,51 @@ bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>
   const std::size_t N = indices.size();
   const std::size_t segments = N - 3;
 
-  // First pass: the sub-interval count of every segment, so that the whole
-  // sampling is range-checked and reserved before a sample is written.
+  // First pass: each segment's coefficients, end curvatures and sub-interval
+  // count, so that the whole sampling is range-checked and sized before a
+  // sample is written.
+  dense1D<segment_record<D>, 8> own_records;
+  dense1D<segment_record<D>, 8>& record = records != nullptr ? *records : own_records;
   dense1D<unsigned int, 8> counts;
   std::uint64_t total = 0;
-  if (!segment_sample_counts<D>(coords, indices, tolerance, floor, counts, total)) return false;
-  if (!samples.reserve(D, total) || !sample_params.reserve(total) || !node_params.reserve(N - 2) ||
-      !node_positions.reserve(N - 2))
+  if (!segment_sample_counts<D>(coords, indices, tolerance, floor, record, counts, total)) return false;
+  const std::size_t F = static_cast<std::size_t>(total);
+  if (!samples.resize_for_overwrite(D, F) || !sample_params.resize_for_overwrite(F) ||
+      !node_params.resize_for_overwrite(N - 2) || !node_positions.resize_for_overwrite(N - 2))
     return false;
 
   // Second pass: the samples, with chord-length parameters.
   double s = 0.0;
   double deviation2 = 0.0;
+  std::size_t at = 0;  // the next sample
   for (std::size_t k = 0; k < segments; ++k) {
-    spline_segment<D> seg;
-    spline_coefficients(coords, indices[k], indices[k + 1], indices[k + 2], indices[k + 3], seg);
+    const spline_segment<D>& seg = record[k].seg;
     // |P'(0)|: the chord's length when the start tangent is constrained or
     // the piece is straight.
     const double ell = std::sqrt(dot(seg.a1, seg.a1));
-    node_params.push_back(s);
-    sample_params.push_back(s);
-    node_positions.push_back(static_cast<unsigned int>(samples.cols()));
-    if (!append_node(seg.a0, samples) ||
-        !sample_segment(seg, counts[k], s, ell, samples, sample_params, deviation2))
-      return false;
+    node_params[k] = s;
+    sample_params[at] = s;
+    node_positions[k] = static_cast<unsigned int>(at);
+    for (int c = 0; c < D; ++c) samples(c, at) = seg.a0[c];
+    sample_segment(seg, counts[k], s, ell, samples.col(at + 1), sample_params.data() + at + 1, deviation2);
+    at += counts[k];
     s += ell;
   }
   // Coordinates whose differences overflow give an infinite or NaN length:
   // the chord-length parameters could not be represented.
   if (!std::isfinite(s)) return false;
   max_deviation = std::sqrt(deviation2);
-  node_positions.push_back(static_cast<unsigned int>(samples.cols()));
-  if (!append_node(column<D>(coords, indices[N - 2]), samples)) return false;
+  node_positions[segments] = static_cast<unsigned int>(at);
+  const double* end = coords.col(indices[N - 2]);
+  for (int c = 0; c < D; ++c) samples(c, at) = end[c];
 
   if (s > 0.0) {
     const double inv = 1.0 / s;
-    for (double& u : sample_params) u *= inv;
-    for (double& u : node_params) u *= inv;
+    for (std::size_t j = 0; j + 1 < F; ++j) sample_params[j] *= inv;
+    for (std::size_t k = 0; k < segments; ++k) node_params[k] *= inv;
   }
-  sample_params.push_back(1.0);
-  node_params.push_back(1.0);
+  sample_params[F - 1] = 1.0;
+  node_params[segments] = 1.0;
   length = s;
   return true;
 }
@@ -272,25 +280,29 @@ bool spline_turning_nodes(const dense2D<double>& coords, const dense1D<unsigned 
 
 template <int D>
 bool spline_node_sizes(const dense2D<double>& coords, const dense1D<unsigned int, 8>& nodes, double delta,
-                       dense1D<double, 8>& sizes) {
+                       dense1D<double, 8>& sizes, const segment_record<D>* known) {
   sizes.clear();
   const std::size_t NR = nodes.size();
   if (!sizes.reserve(NR)) return false;
   double weight = 0.0;     // squared chord of the previous segment
   double kappa_end = 0.0;  // curvature at the end of the previous segment
   for (std::size_t k = 0; k + 3 < NR; ++k) {
-    spline_segment<D> seg;
-    spline_coefficients(coords, nodes[k], nodes[k + 1], nodes[k + 2], nodes[k + 3], seg);
-    const segment_curvature<D> curvature(seg);
-    const double kappa_start = curvature.at(0.0);
+    segment_record<D> computed;
+    if (known == nullptr) {
+      spline_coefficients(coords, nodes[k], nodes[k + 1], nodes[k + 2], nodes[k + 3], computed.seg);
+      const segment_curvature<D> curvature(computed.seg);
+      computed.kappa0 = curvature.at(0.0);
+      computed.kappa1 = curvature.at(1.0);
+    }
+    const segment_record<D>& r = known != nullptr ? known[k] : computed;
     // The two sides of a node can disagree (each is scaled to its own
     // chord): the longer segment weighs more.
-    const double kappa = (weight * kappa_end + seg.L2 * kappa_start) / (weight + seg.L2);
+    const double kappa = (weight * kappa_end + r.seg.L2 * r.kappa0) / (weight + r.seg.L2);
     const double h = chordal_size(kappa, delta);
     sizes.push_back(h);
     if (k == 0) sizes.push_back(h);  // stands for entry 0 too
-    weight = seg.L2;
-    kappa_end = curvature.at(1.0);
+    weight = r.seg.L2;
+    kappa_end = r.kappa1;
   }
   const double h = chordal_size(kappa_end, delta);
   sizes.push_back(h);
@@ -302,18 +314,18 @@ template double spline_curvature<2>(const spline_segment<2>&, double);
 template double spline_curvature<3>(const spline_segment<3>&, double);
 template bool sample_spline<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&, double, double,
                                dense2D<double>&, dense1D<double, 8>&, dense1D<double, 8>&,
-                               dense1D<unsigned int, 8>&, double&, double&);
+                               dense1D<unsigned int, 8>&, double&, double&, dense1D<segment_record<2>, 8>*);
 template bool sample_spline<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&, double, double,
                                dense2D<double>&, dense1D<double, 8>&, dense1D<double, 8>&,
-                               dense1D<unsigned int, 8>&, double&, double&);
+                               dense1D<unsigned int, 8>&, double&, double&, dense1D<segment_record<3>, 8>*);
 template bool spline_turning_nodes<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
                                       dense1D<unsigned int, 8>&, dense1D<double, 8>&);
 template bool spline_turning_nodes<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
                                       dense1D<unsigned int, 8>&, dense1D<double, 8>&);
 template bool spline_node_sizes<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&, double,
-                                   dense1D<double, 8>&);
+                                   dense1D<double, 8>&, const segment_record<2>*);
 template bool spline_node_sizes<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&, double,
-                                   dense1D<double, 8>&);
+                                   dense1D<double, 8>&, const segment_record<3>*);
 
 }  // namespace linegen
 }  // namespace zarn

@@ -54,6 +54,28 @@ TEST(EigenSym2, MultipleOfIdentityGivesCoordinateAxes) {
   }
 }
 
+// Diagonal 3 x 3 metrics take a shortcut past the general solver inside its
+// working range (the 1e200 row stays with the solver): both must give the
+// ascending diagonal with coordinate vectors.
+TEST(EigenSym3, DiagonalGivesSortedDiagonalAndCoordinateAxes) {
+  const double rows[][3] = {{3.0, 1.0, 2.0}, {2.0, 2.0, 1.0}, {0.0, -1.0, 5.0}, {1e200, 1.0, 1e-3}};
+  for (const auto& d : rows) {
+    double lambda[3], v[9];
+    ASSERT_TRUE(zarn::densekit::eigen_sym(metric3(d[0], -0.0, d[1], 0.0, 0.0, d[2]), lambda, v));
+    bool used[3] = {false, false, false};
+    for (int c = 0; c < 3; ++c) {
+      int axis = 0;
+      while (axis < 3 && (used[axis] || std::fabs(v[c * 3 + axis]) != 1.0)) ++axis;
+      ASSERT_LT(axis, 3) << d[0] << " column " << c;
+      used[axis] = true;
+      EXPECT_EQ(lambda[c], d[axis]);
+      if (c > 0) {
+        EXPECT_LE(lambda[c - 1], lambda[c]);
+      }
+    }
+  }
+}
+
 TEST(EigenSym2, CancellationRepairAndFailures) {
   double l0, l1, e0[2], e1[2];
   ASSERT_TRUE(eigen_sym2(1.0, 0.0, 1e-20, true, l0, l1, e0, e1));

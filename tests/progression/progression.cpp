@@ -108,3 +108,23 @@ TEST(CheckedSegmentCount, RangeChecks) {
 }
 
 }  // namespace
+
+// Sizes whose ratio overflows a double (a subnormal against 1, or 1e308
+// against 1): the count is still the integral of 1/size, the fractions still
+// run from 0 to 1 in order, and a tiny count still rounds to one element or
+// two under force_even.
+TEST(SizeLaws, RatiosBeyondTheDoubleRangeKeepCountsAndEnds) {
+  const double tiny = 1e-320, L = 6.2;
+  EXPECT_NEAR(ideal_segment_count(L, tiny, 1.0), L * (std::log(1.0) - std::log(tiny)), 1e-9);
+  EXPECT_GT(ideal_segment_count(L, 0.765, 1.797e308), 0.0);
+  EXPECT_EQ(round_count(1e-300, 2), 2u);
+  for (const auto& h : {std::pair<double, double>{tiny, 1.0}, {1.0, tiny}, {0.5, 1.797e308}}) {
+    double last = 0.0;
+    for (int i = 1; i <= 8; ++i) {
+      const double f = progression_fraction(i / 8.0, h.first, h.second);
+      EXPECT_GE(f, last);
+      last = f;
+    }
+    EXPECT_EQ(last, 1.0);
+  }
+}

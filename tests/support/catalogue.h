@@ -304,10 +304,8 @@ inline void decode(Bytes& in, int dim, Args& a) {
 enum Mode : char { keep, append, replace, fresh };
 // Further promises: new identifiers in out_indices name columns of coords
 // (or entries of params); through finite nodes the new nodes are finite; or
-// force_even gives an even element count (not claimed for the extrusions:
-// with h0 or h1 far below the length they can give one segment); any count
-// of 0 or more is a success; a failed call leaves P untouched; or sets
-// max_deviation to 0.
+// force_even gives an even element count; any count of 0 or more is a success; a failed call leaves P
+// untouched; or sets max_deviation to 0.
 enum Flag : unsigned {
   node_ids = 1,
   param_ids = 2,
@@ -346,35 +344,35 @@ inline const std::vector<Entry>& entries() {
   static const std::vector<Entry> table = {
     {"extrusions", "extrude_translate 2D point count", 2, {0, -1, -199}, extruded, made,
      [](Args& a) { return extrude_translate(a.coords, a.a2, a.b2, a.n, a.out_ids); }},
-    {"extrusions", "extrude_translate 2D point sizes", 2, {0, -1, -3, -4, -5, -199}, extruded, made,
+    {"extrusions", "extrude_translate 2D point sizes", 2, {0, -1, -3, -4, -5, -199}, extruded, counted,
      [](Args& a) { return extrude_translate(a.coords, a.a2, a.b2, a.h0, a.h1, a.even, a.out_ids); }},
     {"extrusions", "extrude_translate 3D point count", 3, {0, -1, -199}, extruded, made,
      [](Args& a) { return extrude_translate(a.coords, a.a3, a.b3, a.n, a.out_ids); }},
-    {"extrusions", "extrude_translate 3D point sizes", 3, {0, -1, -3, -4, -5, -199}, extruded, made,
+    {"extrusions", "extrude_translate 3D point sizes", 3, {0, -1, -3, -4, -5, -199}, extruded, counted,
      [](Args& a) { return extrude_translate(a.coords, a.a3, a.b3, a.h0, a.h1, a.even, a.out_ids); }},
     {"extrusions", "extrude_translate 2D node count", 2, {0, -1, -2, -199}, extruded, made,
      [](Args& a) { return extrude_translate(a.coords, a.node, a.b2, a.n, a.out_ids); }},
-    {"extrusions", "extrude_translate 2D node sizes", 2, {0, -1, -2, -3, -4, -5, -199}, extruded, made,
+    {"extrusions", "extrude_translate 2D node sizes", 2, {0, -1, -2, -3, -4, -5, -199}, extruded, counted,
      [](Args& a) { return extrude_translate(a.coords, a.node, a.b2, a.h0, a.h1, a.even, a.out_ids); }},
     {"extrusions", "extrude_translate 3D node count", 3, {0, -1, -2, -199}, extruded, made,
      [](Args& a) { return extrude_translate(a.coords, a.node, a.b3, a.n, a.out_ids); }},
-    {"extrusions", "extrude_translate 3D node sizes", 3, {0, -1, -2, -3, -4, -5, -199}, extruded, made,
+    {"extrusions", "extrude_translate 3D node sizes", 3, {0, -1, -2, -3, -4, -5, -199}, extruded, counted,
      [](Args& a) { return extrude_translate(a.coords, a.node, a.b3, a.h0, a.h1, a.even, a.out_ids); }},
     {"extrusions", "extrude_rotate 2D point count", 2, {0, -1, -199}, extruded, made,
      [](Args& a) { return extrude_rotate(a.coords, a.a2, a.c2, a.angle, a.n, a.out_ids); }},
-    {"extrusions", "extrude_rotate 2D point sizes", 2, {0, -1, -3, -5, -6, -199}, extruded, made,
+    {"extrusions", "extrude_rotate 2D point sizes", 2, {0, -1, -3, -5, -6, -199}, extruded, counted,
      [](Args& a) { return extrude_rotate(a.coords, a.a2, a.c2, a.angle, a.h0, a.h1, a.even, a.out_ids); }},
     {"extrusions", "extrude_rotate 3D point count", 3, {0, -1, -199}, extruded, made,
      [](Args& a) { return extrude_rotate(a.coords, a.a3, a.c3, a.w3, a.n, a.out_ids); }},
-    {"extrusions", "extrude_rotate 3D point sizes", 3, {0, -1, -3, -5, -6, -199}, extruded, made,
+    {"extrusions", "extrude_rotate 3D point sizes", 3, {0, -1, -3, -5, -6, -199}, extruded, counted,
      [](Args& a) { return extrude_rotate(a.coords, a.a3, a.c3, a.w3, a.h0, a.h1, a.even, a.out_ids); }},
     {"extrusions", "extrude_rotate 2D node count", 2, {0, -1, -2, -199}, extruded, made,
      [](Args& a) { return extrude_rotate(a.coords, a.node, a.c2, a.angle, a.n, a.out_ids); }},
-    {"extrusions", "extrude_rotate 2D node sizes", 2, {0, -1, -2, -3, -5, -6, -199}, extruded, made,
+    {"extrusions", "extrude_rotate 2D node sizes", 2, {0, -1, -2, -3, -5, -6, -199}, extruded, counted,
      [](Args& a) { return extrude_rotate(a.coords, a.node, a.c2, a.angle, a.h0, a.h1, a.even, a.out_ids); }},
     {"extrusions", "extrude_rotate 3D node count", 3, {0, -1, -2, -5, -199}, extruded, made,
      [](Args& a) { return extrude_rotate(a.coords, a.node, a.c3, a.w3, a.n, a.out_ids); }},
-    {"extrusions", "extrude_rotate 3D node sizes", 3, {0, -1, -2, -3, -5, -6, -199}, extruded, made,
+    {"extrusions", "extrude_rotate 3D node sizes", 3, {0, -1, -2, -3, -5, -6, -199}, extruded, counted,
      [](Args& a) { return extrude_rotate(a.coords, a.node, a.c3, a.w3, a.h0, a.h1, a.even, a.out_ids); }},
 
     {"line_sizes", "mesh_line sizes params", 0, {0, -1, -2, -3, -4, -6, -199}, lined_sizes, counted,

@@ -101,6 +101,15 @@ class dense1D {
     return true;
   }
 
+  // As resize, but the entries past the old length are left unset (for
+  // callers that write every one of them before reading any), and storage
+  // that must grow takes exactly n entries.
+  bool resize_for_overwrite(std::size_t n) noexcept {
+    if (n > size_ && !reserve(n)) return false;
+    size_ = n;
+    return true;
+  }
+
   bool push_back(const T& value) noexcept {
     if (size_ == capacity()) {
       const T copy_of_value = value;  // value may live in the storage that moves

@@ -77,16 +77,9 @@ class dense2D {
   // grows; new entries are T() or fill. False (nothing changed) on failure.
   bool resize(std::size_t rows, std::size_t cols) noexcept { return resize(rows, cols, T()); }
   bool resize(std::size_t rows, std::size_t cols, const T& fill) noexcept {
-    if (rows == 0 || cols == 0) return set_empty_shape(rows, cols);
     const std::size_t old_rows = rows_, old_cols = empty() ? 0 : cols_;
-    if (empty()) {
-      if ((!in_room(rows, cols) || !fits(rows, cols)) && !relayout_empty(rows, cols)) return false;
-      ld_ = rows;
-    } else if (rows > ld_ || !in_room(rows, cols) || !fits(ld_, cols)) {
-      if (!relayout(rows > ld_ ? rows : ld_, grown_cols(cols))) return false;
-    }
-    rows_ = rows;
-    cols_ = cols;
+    if (!reshape(rows, cols)) return false;
+    if (rows == 0 || cols == 0) return true;
     // Only the entries that are new get the fill value.
     const std::size_t kept_rows = old_cols == 0 ? 0 : std::min(old_rows, rows);
     const std::size_t kept_cols = std::min(old_cols, cols);
@@ -95,6 +88,9 @@ class dense2D {
     for (std::size_t j = kept_cols; j < cols; ++j) std::fill(col(j), col(j) + rows, fill);
     return true;
   }
+  // As resize, but the new entries are left unset: for callers that write
+  // every one of them before reading any.
+  bool resize_for_overwrite(std::size_t rows, std::size_t cols) noexcept { return reshape(rows, cols); }
 
   // 0 x 0, storage kept.
   void clear() noexcept { rows_ = cols_ = ld_ = 0; }
@@ -133,6 +129,21 @@ class dense2D {
 
  private:
   static constexpr std::size_t unbounded = static_cast<std::size_t>(-1);
+
+  // The shape rows x cols, entries kept at their (row, column) positions,
+  // new entries unset. False (nothing changed) on failure.
+  bool reshape(std::size_t rows, std::size_t cols) noexcept {
+    if (rows == 0 || cols == 0) return set_empty_shape(rows, cols);
+    if (empty()) {
+      if ((!in_room(rows, cols) || !fits(rows, cols)) && !relayout_empty(rows, cols)) return false;
+      ld_ = rows;
+    } else if (rows > ld_ || !in_room(rows, cols) || !fits(ld_, cols)) {
+      if (!relayout(rows > ld_ ? rows : ld_, grown_cols(cols))) return false;
+    }
+    rows_ = rows;
+    cols_ = cols;
+    return true;
+  }
 
   bool in_room(std::size_t rows, std::size_t cols) const noexcept {
     return rows <= room_rows_ && cols <= room_cols_;

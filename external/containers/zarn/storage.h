@@ -15,13 +15,18 @@ namespace detail {
 
 #ifdef LINEGEN_FAULT_INJECTION
 // Countdown of container allocations before one fails on purpose; negative
-// means never. Thread-local so that tests running in parallel do not meet.
+// means never. With `allocation_failures_stick` every allocation after that
+// one fails too, which reaches the paths behind a fallback allocation.
+// Thread-local so that tests running in parallel do not meet.
 inline thread_local long allocation_countdown = -1;
+inline thread_local bool allocation_failures_stick = false;
+inline thread_local long injected_failures = 0;
 
 inline bool injected_failure() noexcept {
   if (allocation_countdown < 0) return false;
   if (allocation_countdown == 0) {
-    allocation_countdown = -1;
+    if (!allocation_failures_stick) allocation_countdown = -1;
+    ++injected_failures;
     return true;
   }
   --allocation_countdown;
@@ -42,8 +47,15 @@ inline void* allocate_bytes(std::size_t bytes) noexcept {
 
 #ifdef LINEGEN_FAULT_INJECTION
 // Makes the n-th container allocation from now on this thread fail (n = 0:
-// the next one); a negative n switches injection off.
-inline void fail_allocation_after(long n) noexcept { detail::allocation_countdown = n; }
+// the next one), and with `sticky` every one after it as well; a negative n
+// switches injection off. Returns the failures injected since the last call.
+inline long fail_allocation_after(long n, bool sticky = false) noexcept {
+  const long injected = detail::injected_failures;
+  detail::allocation_countdown = n;
+  detail::allocation_failures_stick = sticky;
+  detail::injected_failures = 0;
+  return injected;
+}
 #endif
 
 // Base of every shared storage block: an atomic reference count.

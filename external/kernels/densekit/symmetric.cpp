@@ -34,10 +34,44 @@ bool all_finite(const double* v, int n) {
   return true;
 }
 
+// A diagonal matrix (off-diagonal entries +0 or -0) is its own
+// decomposition: the diagonal in ascending order, ties kept in order, and the
+// unit vectors. These are the very values dspev returns, down to the sign of
+// the zero vector entries (its identity reflector scales entry (0, 1) of the
+// vectors by -0, so that entry is -0 times the packed entry (0, 2)), as long
+// as the largest entry is 0 or lies within 2^-480 to 2^480, clear of where
+// dspev rescales the matrix (below 2^-485, above 2^485). False, nothing
+// written, otherwise.
+bool diagonal_eigen3(const double (&packed)[6], double (&w)[3], double (&vectors)[9]) {
+  if (packed[1] != 0.0 || packed[3] != 0.0 || packed[4] != 0.0) return false;
+  const double d[3] = {packed[0], packed[2], packed[5]};
+  const double largest = std::max(std::fabs(d[0]), std::max(std::fabs(d[1]), std::fabs(d[2])));
+  constexpr double low = 0x1p-480, high = 0x1p480;
+  if (largest != 0.0 && !(largest >= low && largest <= high)) return false;
+  int order[3] = {0, 1, 2};
+  double value[3] = {d[0], d[1], d[2]};
+  // Selection sort: the smallest remaining value moves forward, the first of
+  // equal values wins.
+  for (int i = 0; i < 2; ++i) {
+    int k = i;
+    for (int j = i + 1; j < 3; ++j)
+      if (value[j] < value[k]) k = j;
+    std::swap(value[i], value[k]);
+    std::swap(order[i], order[k]);
+  }
+  const double identity[9] = {1.0, 0.0, 0.0, -0.0 * packed[3], 1.0, 0.0, 0.0, 0.0, 1.0};
+  for (int c = 0; c < 3; ++c) {
+    w[c] = value[c];
+    for (int i = 0; i < 3; ++i) vectors[c * 3 + i] = identity[order[c] * 3 + i];
+  }
+  return true;
+}
+
 // dspev of order 3 on a copy of the packed matrix: eigenvalues and vectors.
 bool dspev3(const double (&packed)[6], double (&w)[3], double (&vectors)[9]) {
   // Non-finite entries would only make the routine iterate to its limit.
   if (!all_finite(packed, 6)) return false;
+  if (diagonal_eigen3(packed, w, vectors)) return true;
   double ap[6];
   std::copy(packed, packed + 6, ap);
   double work[10] = {};
