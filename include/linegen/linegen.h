@@ -636,7 +636,7 @@ LINEGEN_API int subdivide(dense1D<double, 8>& params, dense1D<double, 8>& sizes,
 // total is taken to be at most 4294967295) are searched by branch and bound,
 // whose work is bounded per
 // group of linked curves (a unit: a term examined, a goal summed or a
-// branch): 2^27 units while minimising the largest deviation, and 2^27 more
+// branch): 2^22 units while minimising the largest deviation, and 2^22 more
 // while minimising the sum (2^16 for groups of more than 16 curves).
 // Codes, in check order: 0, the largest deviation proven least (also for no
 // goals: counts emptied); status_unproven (1), a valid result found when the

@@ -19,7 +19,7 @@ using intervals::count_t;
 // reasoning, goals summed for its bound on the sum, branches) while minimising the largest deviation, and
 // again while minimising the sum; a group of more than 16 curves, where the sum is not promised least, gets
 // less for the sum.
-constexpr long long work_bound = 1LL << 27;
+constexpr long long work_bound = 1LL << 22;
 constexpr long long large_sum_work_bound = 1LL << 16;
 
 int check_arguments(const dense1D<double, 8>& goals, const dense1D<unsigned int, 8>& lower,
