@@ -17,24 +17,36 @@ namespace {
 // interior node at all, or fail the call.
 enum class segment_entry { ok, no_nodes, failed };
 
-// Finds the segment that holds a point of the cumulative element count. The
-// points are visited in increasing order, so the search never moves
-// backwards: placing all nodes costs one walk along the chain. A point equal
-// to a cumulative value falls at the end of the earlier segment.
+// Finds the segment that holds a point of the cumulative element count
+// c[0] = 0, c[i + 1] = c[i] + count(i), which it forms as it goes instead of
+// storing it. The points are visited in increasing order, so the search
+// never moves backwards: placing all nodes costs one walk along the chain,
+// with each segment's count taken once. A point equal to a cumulative value
+// falls at the end of the earlier segment.
+template <class Count>
 class segment_cursor {
  public:
-  segment_cursor(const double* cumulative, std::size_t last) : c_(cumulative), last_(last) {}
+  // c[1] is formed as the total's first sum is, from 0.
+  segment_cursor(Count count, std::size_t last) : count_(count), last_(last), high_(0.0 + count_(0)) {}
   // The segment s (between chain positions s and s + 1) whose cumulative
-  // range holds x.
+  // range holds x; low() and high() are then c[s] and c[s + 1].
   std::size_t segment_of(double x) {
-    while (j_ < last_ && c_[j_] < x) ++j_;
+    while (j_ < last_ && high_ < x) {
+      low_ = high_;
+      high_ = high_ + count_(j_);
+      ++j_;
+    }
     return j_ - 1;
   }
+  double low() const { return low_; }
+  double high() const { return high_; }
 
  private:
-  const double* c_;
+  Count count_;
   std::size_t last_;
   std::size_t j_ = 1;
+  double low_ = 0.0;
+  double high_;
 };
 
 // p kept between the segment's end parameters a and b: a + t (b - a) can
@@ -51,9 +63,7 @@ inline double within(double p, double a, double b) {
 template <int D>
 class iso_field {
  public:
-  iso_field(const dense1D<double, 8>& sizes, dense1D<double, 8>& out) : h_(sizes.data()), out_(out) {}
-  void clear() { out_.clear(); }
-  bool resize(std::size_t n) { return out_.resize_for_overwrite(n); }
+  iso_field(const dense1D<double, 8>& sizes, double* out, std::size_t) : h_(sizes.data()), out_(out) {}
   double segment_count(std::size_t i, const double* a, const double* b) const {
     return ideal_segment_count(densekit::distance(a, b, D), h_[i], h_[i + 1]);
   }
@@ -65,7 +75,7 @@ class iso_field {
 
  private:
   const double* h_;
-  dense1D<double, 8>& out_;
+  double* out_;
 };
 
 // The anisotropic size field: a metric per chain position. Along a segment
@@ -83,9 +93,8 @@ class aniso_field {
   using metric = symmetric_fixed<double, D>;
   static constexpr std::size_t rows = metric::packed;
 
-  aniso_field(const dense2D<double>& metrics, dense2D<double>& out) : metrics_(metrics), out_(out) {}
-  void clear() { out_.clear(); }
-  bool resize(std::size_t n) { return out_.resize_for_overwrite(rows, n); }
+  aniso_field(const dense2D<double>& metrics, double* out, std::size_t ld)
+      : metrics_(metrics), out_(out), ld_(ld) {}
   double segment_count(std::size_t i, const double* a, const double* b) const {
     // Coordinate differences that overflow: an infinite segment, as its
     // Euclidean length is for sizes (a quadratic form would turn 0 * inf
@@ -142,7 +151,7 @@ class aniso_field {
       const double* end = metrics_.col(first ? s : s + 1);
       const double ratio = (first ? size_a_ : size_b_) / (size_a_ + t * (size_b_ - size_a_));
       const double factor = ratio * ratio;
-      double* m = out_.col(k);
+      double* m = out_ + k * ld_;
       bool finite = true;
       for (std::size_t r = 0; r < rows; ++r) {
         m[r] = end[r] * factor;
@@ -154,7 +163,7 @@ class aniso_field {
     metric m;
     [[maybe_unused]] const bool interpolated = interpolate_metric_pair(pair_, t, m);
     assert(interpolated && "a fraction in [0, 1] always interpolates");
-    store_metric(m, out_.col(k));
+    store_metric(m, out_ + k * ld_);
   }
 
  private:
@@ -179,7 +188,8 @@ class aniso_field {
   }
 
   const dense2D<double>& metrics_;
-  dense2D<double>& out_;
+  double* out_;
+  std::size_t ld_;
   metric_pair<D> pair_{};
   std::size_t pair_segment_ = static_cast<std::size_t>(-1);
   // The segment's pair could not be formed: its directional sizes rule it.
@@ -187,88 +197,62 @@ class aniso_field {
   double size_a_ = 0.0, size_b_ = 0.0;
 };
 
-// Cumulative element count: c[i] elements from the chain's first node to
-// position i, from the known segment counts or as the field measures them.
-// False when the counts cannot be allocated.
+// The element count of chain segment i as the field measures it, or as a
+// list of known counts holds it.
 template <class Field>
-bool cumulative_counts(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                       const Field& field, const double* known_counts, dense1D<double, 8>& cumulative) {
-  const std::size_t N = chain.size();
-  if (!cumulative.resize_for_overwrite(N)) return false;
-  double* c = cumulative.data();
-  c[0] = 0.0;
-  if (known_counts != nullptr) {
-    for (std::size_t i = 0; i + 1 < N; ++i) c[i + 1] = c[i] + known_counts[i];
-  } else {
-    for (std::size_t i = 0; i + 1 < N; ++i)
-      c[i + 1] = c[i] + field.segment_count(i, coords.col(chain[i]), coords.col(chain[i + 1]));
+struct measured_count {
+  const dense2D<double>& coords;
+  const unsigned int* ids;
+  const Field& field;
+  double operator()(std::size_t i) const {
+    return field.segment_count(i, coords.col(ids[i]), coords.col(ids[i + 1]));
   }
-  return true;
+};
+struct known_count {
+  const double* counts;
+  double operator()(std::size_t i) const { return counts[i]; }
+};
+
+// The sum of the counts of an N-node chain's segments, in chain order.
+template <class Count>
+double sum_counts(const Count& count, std::size_t N) {
+  double c = 0.0;
+  for (std::size_t i = 0; i + 1 < N; ++i) c = c + count(i);
+  return c;
 }
 
-// The engine shared by both size fields: cumulative element count, count
-// rule and bounds, then the new nodes at equal steps of the cumulative count.
-// The outputs are sized once and written in place: no growth per node.
-template <int D, class Field>
-bool distribute(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
-                const dense1D<double, 8>& params, Field& field, const count_bounds& bounds,
-                dense2D<double>& new_coords, dense1D<double, 8>& new_params, dense1D<double, 8>& cumulative,
-                const double* known_counts) {
-  auto discard = [&] {
-    new_coords.clear();
-    field.clear();
-    new_params.clear();
-  };
-  discard();
+// The new nodes at equal steps of the cumulative count: node k where it
+// reaches k * total / n, written in place: no growth per node.
+template <int D, class Field, class Count>
+placement place_nodes(const dense2D<double>& coords, const dense1D<unsigned int, 8>& chain,
+                      const dense1D<double, 8>& params, Field& field, double total, std::uint64_t n,
+                      const node_destination& out, const Count& count) {
   const std::size_t N = chain.size();
-  assert(N >= 2 && "a chain has two ends");
+  assert(N >= 2 && n >= 2 && "a chain has two ends and the mesh an interior node");
   const unsigned int* ids = chain.data();
-  if (!cumulative_counts(coords, chain, field, known_counts, cumulative)) return false;
-  const double* c = cumulative.data();
-  const double total = c[N - 1];
-  // An infinite element count (sizes far below the segment lengths, or
-  // coordinate differences that overflow) has no step to place nodes at:
-  // like any count that cannot be represented, it fails the call.
-  if (std::isinf(total)) return false;
-
-  const std::uint64_t n = bounded_element_count(total, bounds);
-  if (total < 0.0 || std::isnan(total) || n == 1) return true;
   const double step = total / static_cast<double>(n);
-  // New nodes get 32-bit identifiers after the existing ones: a count that
-  // cannot be numbered cannot be stored either.
-  if (!fits_node_count(coords.cols(), n - 1)) return false;
-  const std::size_t added = static_cast<std::size_t>(n - 1);
-  const bool with_params = !params.empty();
-  // Every entry of the outputs is written below: they are sized without a
-  // fill.
-  if (!new_coords.resize_for_overwrite(D, added) || !field.resize(added) || !new_params.reserve(added) ||
-      (with_params && !new_params.resize_for_overwrite(added))) {
-    discard();
-    return false;
-  }
-
-  // Place the new nodes: node k where the cumulative count reaches k * step.
-  segment_cursor cursor(c, N - 1);
+  segment_cursor<Count> cursor(count, N - 1);
   for (std::uint64_t k = 1; k < n; ++k) {
     const double x = static_cast<double>(k) * step;
     const std::size_t s = cursor.segment_of(x);
     const double* a = coords.col(ids[s]);
     const double* b = coords.col(ids[s + 1]);
     const segment_entry entry = field.enter_segment(s, a, b);
-    if (entry != segment_entry::ok) {
-      discard();
-      return entry == segment_entry::no_nodes;
-    }
-    const double f = c[s + 1] > c[s] ? (x - c[s]) / (c[s + 1] - c[s]) : 0.0;
+    if (entry != segment_entry::ok)
+      return entry == segment_entry::no_nodes ? placement::no_nodes : placement::failed;
+    const double c0 = cursor.low(), c1 = cursor.high();
+    const double f = c1 > c0 ? (x - c0) / (c1 - c0) : 0.0;
     const double t = field.position(f, s, a, b);
     const std::size_t at = static_cast<std::size_t>(k - 1);
     field.set(at, s, t);
-    double* point = new_coords.col(at);
-    for (int r = 0; r < D; ++r) point[r] = a[r] + t * (b[r] - a[r]);
-    if (with_params)
-      new_params[at] = within(params[s] + t * (params[s + 1] - params[s]), params[s], params[s + 1]);
+    if (out.coords != nullptr) {
+      double* point = out.coords + at * out.coords_ld;
+      for (int r = 0; r < D; ++r) point[r] = a[r] + t * (b[r] - a[r]);
+    }
+    if (out.params != nullptr)
+      out.params[at] = within(params[s] + t * (params[s + 1] - params[s]), params[s], params[s + 1]);
   }
-  return true;
+  return placement::ok;
 }
 
 // The engine's state for each kind of field.
@@ -283,27 +267,99 @@ struct engine_field<D, metric_field<D>> {
   using type = aniso_field<D>;
 };
 
+// Sizes the engine's own outputs for `added` new nodes (params only when the
+// chain has parameters) and points a destination at them.
+template <int D>
+bool own_outputs(std::size_t added, bool with_params, dense2D<double>& new_coords,
+                 dense1D<double, 8>& new_field, dense1D<double, 8>& new_params, node_destination& out) {
+  if (!new_coords.resize_for_overwrite(D, added) || !new_field.resize_for_overwrite(added) ||
+      (with_params && !new_params.resize_for_overwrite(added)))
+    return false;
+  out = {new_coords.data(), new_coords.ld(), with_params ? new_params.data() : nullptr, new_field.data(), 1};
+  return true;
+}
+template <int D>
+bool own_outputs(std::size_t added, bool with_params, dense2D<double>& new_coords, dense2D<double>& new_field,
+                 dense1D<double, 8>& new_params, node_destination& out) {
+  if (!new_coords.resize_for_overwrite(D, added) ||
+      !new_field.resize_for_overwrite(metric_field<D>::rows, added) ||
+      (with_params && !new_params.resize_for_overwrite(added)))
+    return false;
+  out = {new_coords.data(), new_coords.ld(), with_params ? new_params.data() : nullptr, new_field.data(),
+         new_field.ld()};
+  return true;
+}
+
 }  // namespace
+
+bool new_node_count(double total, const count_bounds& bounds, std::uint64_t& added) {
+  // An infinite element count (sizes far below the segment lengths, or
+  // coordinate differences that overflow) has no step to place nodes at:
+  // like any count that cannot be represented, it fails the call.
+  if (std::isinf(total)) return false;
+  const std::uint64_t n = bounded_element_count(total, bounds);
+  added = total < 0.0 || std::isnan(total) ? 0 : n - 1;
+  return true;
+}
 
 template <int D, class Field>
 bool node_distributor<D, Field>::segment_counts(dense1D<double, 8>& counts) const {
-  values unused;
-  const typename engine_field<D, Field>::type field(field_, unused);
+  using engine = typename engine_field<D, Field>::type;
+  const engine field(field_, nullptr, 0);
+  const measured_count<engine> count{coords_, chain_.data(), field};
   const std::size_t N = chain_.size();
   if (!counts.resize_for_overwrite(N - 1)) return false;
-  for (std::size_t i = 0; i + 1 < N; ++i)
-    counts[i] = field.segment_count(i, coords_.col(chain_[i]), coords_.col(chain_[i + 1]));
+  for (std::size_t i = 0; i + 1 < N; ++i) counts[i] = count(i);
   return true;
+}
+
+template <int D, class Field>
+double node_distributor<D, Field>::total_count(const double* known_counts) const {
+  if (known_counts != nullptr) return sum_counts(known_count{known_counts}, chain_.size());
+  using engine = typename engine_field<D, Field>::type;
+  const engine field(field_, nullptr, 0);
+  return sum_counts(measured_count<engine>{coords_, chain_.data(), field}, chain_.size());
+}
+
+template <int D, class Field>
+placement node_distributor<D, Field>::place(double total, std::uint64_t n, const dense1D<double, 8>& params,
+                                            const node_destination& out, const double* known_counts) const {
+  using engine = typename engine_field<D, Field>::type;
+  engine field(field_, out.field, out.field_ld);
+  if (known_counts != nullptr)
+    return place_nodes<D>(coords_, chain_, params, field, total, n, out, known_count{known_counts});
+  return place_nodes<D>(coords_, chain_, params, field, total, n, out,
+                        measured_count<engine>{coords_, chain_.data(), field});
 }
 
 template <int D, class Field>
 bool node_distributor<D, Field>::distribute(const dense1D<double, 8>& params, const count_bounds& bounds,
                                             dense2D<double>& new_coords, values& new_field,
-                                            dense1D<double, 8>& new_params, dense1D<double, 8>& workspace,
-                                            const double* known_counts) const {
-  typename engine_field<D, Field>::type field(field_, new_field);
-  return linegen::distribute<D>(coords_, chain_, params, field, bounds, new_coords, new_params, workspace,
-                                known_counts);
+                                            dense1D<double, 8>& new_params,
+                                            dense1D<double, 8>& workspace) const {
+  auto discard = [&] {
+    new_coords.clear();
+    new_field.clear();
+    new_params.clear();
+  };
+  discard();
+  if (!segment_counts(workspace)) return false;
+  const double total = total_count(workspace.data());
+  std::uint64_t added = 0;
+  if (!new_node_count(total, bounds, added)) return false;
+  if (added == 0) return true;
+  // New nodes get 32-bit identifiers after the existing ones: a count that
+  // cannot be numbered cannot be stored either.
+  node_destination out;
+  if (!fits_node_count(coords_.cols(), added) ||
+      !own_outputs<D>(static_cast<std::size_t>(added), !params.empty(), new_coords, new_field, new_params,
+                      out)) {
+    discard();
+    return false;
+  }
+  const placement result = place(total, added + 1, params, out, workspace.data());
+  if (result != placement::ok) discard();
+  return result != placement::failed;
 }
 
 template class node_distributor<2, size_field>;

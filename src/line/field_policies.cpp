@@ -4,7 +4,6 @@
 
 #include <cfloat>
 #include <cmath>
-#include <cstring>
 
 #include <linegen/linegen.h>
 
@@ -14,15 +13,6 @@
 namespace zarn {
 namespace linegen {
 
-bool size_field::rebuild(values& v, const entry& first, const values& middle, const entry& last) {
-  const std::size_t k = middle.size();
-  if (!v.resize_for_overwrite(k + 2)) return false;
-  v[0] = first;
-  if (k > 0) std::memcpy(v.data() + 1, middle.data(), k * sizeof(double));
-  v[k + 1] = last;
-  return true;
-}
-
 void size_field::cap(values& v, std::size_t i, double h) {
   double& s = v[i];
   if (s >= 0.0) {
@@ -30,16 +20,6 @@ void size_field::cap(values& v, std::size_t i, double h) {
   } else {
     s = 0.0;  // a negative or NaN size
   }
-}
-
-template <int D>
-bool metric_field<D>::rebuild(values& v, const entry& first, const values& middle, const entry& last) {
-  const std::size_t k = count(middle);
-  if (!v.resize_for_overwrite(rows, k + 2)) return false;
-  store_metric(first, v.col(0));
-  for (std::size_t j = 0; j < k; ++j) std::memcpy(v.col(j + 1), middle.col(j), rows * sizeof(double));
-  store_metric(last, v.col(k + 1));
-  return true;
 }
 
 template <int D>

@@ -63,8 +63,13 @@ struct size_field {
     if (n < v.size()) v.resize(n);
   }
   static void drop_last(values& v) { v.pop_back(); }
-  // v becomes: first, the entries of `middle`, then last.
-  static bool rebuild(values& v, const entry& first, const values& middle, const entry& last);
+  // Entry i of v becomes e.
+  static void put(values& v, std::size_t i, const entry& e) { v[i] = e; }
+  // n entries, those past the old count left unset.
+  static bool resize_for_overwrite(values& v, std::size_t n) { return v.resize_for_overwrite(n); }
+  // Where entry i starts, and the distance from one entry to the next.
+  static double* at(values& v, std::size_t i) { return v.data() + i; }
+  static std::size_t stride(const values&) { return 1; }
   // Caps the size at position i by the curvature size h; a negative or NaN
   // size becomes 0.
   static void cap(values& v, std::size_t i, double h);
@@ -132,7 +137,10 @@ struct metric_field {
   static bool reserve(values& v, std::size_t added) { return reserve_columns_behind(v, rows, added); }
   static void truncate(values& v, std::size_t n) { v.resize(rows, n); }
   static void drop_last(values& v) { v.resize(rows, v.cols() - 1); }
-  static bool rebuild(values& v, const entry& first, const values& middle, const entry& last);
+  static void put(values& v, std::size_t i, const entry& e) { store_metric(e, v.col(i)); }
+  static bool resize_for_overwrite(values& v, std::size_t n) { return v.resize_for_overwrite(rows, n); }
+  static double* at(values& v, std::size_t i) { return v.col(i); }
+  static std::size_t stride(const values& v) { return v.ld(); }
   // Caps every size the metric at position i prescribes at h.
   static void cap(values& v, std::size_t i, double h);
 };

@@ -27,8 +27,7 @@ bool valid_metric_columns(const dense2D<double>& metrics, std::size_t n, std::si
 }
 
 // Meshes with checked arguments and appends the result to the caller's
-// outputs. Every allocation comes before the first append, so a failure
-// leaves coords and the outputs as they were.
+// outputs; a failure leaves coords and the outputs as they were.
 template <int D, class Field>
 int mesh_checked_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                       const dense1D<double, 8>& params, const typename Field::values& field, bool force_even,
@@ -37,32 +36,8 @@ int mesh_checked_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& i
                       typename Field::values& out_field) {
   // The largest double stands for "no tolerance".
   if (std::isnan(chordal_error) || chordal_error == DBL_MAX || chordal_error == -DBL_MAX) chordal_error = 0.0;
-  const std::size_t n = indices.size();
-  const std::size_t first_new = coords.cols();
-  line_mesh<Field> mesh;
-  const int code = mesh_polyline<D, Field>(coords, indices, params, field, force_even, nmin, nmax,
-                                           chordal_error, min_size, mesh);
-  if (code != 0) return code;
-  const std::size_t added = mesh.nodes.empty() ? 0 : mesh.nodes.cols();
-  const std::size_t m = mesh.chain.size();
-  if (!fits_node_count(first_new, added)) return status_out_of_memory;
-  // coords first: reserving an output without entries may give it its row
-  // count, which must not outlive a failure.
-  if (added > 0 && !reserve_columns_behind(coords, D, added)) return status_out_of_memory;
-  if (!reserve_behind(out_indices, m) || !reserve_behind(out_params, m) || !Field::reserve(out_field, m))
-    return status_out_of_memory;
-  if (!append_columns(mesh.nodes, coords)) return status_out_of_memory;
-  // Nothing below can fail: the room is reserved.
-  const std::size_t at = out_indices.size();
-  out_indices.resize_for_overwrite(at + m);
-  unsigned int* chain = out_indices.data() + at;
-  for (std::size_t i = 0; i < m; ++i) {
-    const unsigned int id = mesh.chain[i];
-    chain[i] = id < n ? indices[id] : static_cast<unsigned int>(first_new + (id - n));
-  }
-  append_values(mesh.params, out_params);
-  Field::append(mesh.field, out_field);
-  return status_ok;
+  return mesh_polyline<D, Field>(coords, indices, params, field, force_even, nmin, nmax, chordal_error,
+                                 min_size, out_indices, out_params, out_field);
 }
 
 // Normalised chord-length parameters of the chain: 0 at the first node, 1 at

@@ -7,7 +7,7 @@
 #include <cassert>
 #include <cfloat>
 #include <cmath>
-#include <cstring>
+#include <utility>
 
 #include "geometry/curve_kernels.h"
 #include "progression/progression.h"
@@ -16,6 +16,82 @@ namespace zarn {
 namespace linegen {
 
 namespace {
+
+// A mesh as the refinement assembles it. chain: local identifiers, where
+// i < n is polyline position i and n + q is new node q (column q of
+// `nodes`, new nodes numbered in chain order); params, field: one entry per
+// chain node.
+template <class Field>
+struct line_mesh {
+  dense1D<unsigned int, 8> chain;
+  dense1D<double, 8> params;
+  typename Field::values field;
+  dense2D<double> nodes;
+};
+
+// Where a mesh's chain, parameters and field go: behind the entries the
+// containers held when the store was made (the caller's outputs), or from
+// their start (working storage).
+template <class Field>
+struct mesh_store {
+  using values = typename Field::values;
+
+  mesh_store(dense1D<unsigned int, 8>& c, dense1D<double, 8>& p, values& f, bool behind)
+      : chain(c),
+        params(p),
+        field(f),
+        chain_at(behind ? c.size() : 0),
+        params_at(behind ? p.size() : 0),
+        field_at(behind ? Field::count(f) : 0),
+        field_shape(Field::shape_of(f)) {}
+
+  // Room for the parameters and field of a mesh of k new nodes (k + 2
+  // entries), those of its two ends written. False when memory is lacking.
+  bool open(std::size_t k, double first_param, double last_param, const typename Field::entry& first,
+            const typename Field::entry& last) {
+    if (!params.resize_for_overwrite(params_at + k + 2) ||
+        !Field::resize_for_overwrite(field, field_at + k + 2))
+      return false;
+    params[params_at] = first_param;
+    params[params_at + k + 1] = last_param;
+    Field::put(field, field_at, first);
+    Field::put(field, field_at + k + 1, last);
+    return true;
+  }
+  // The chain of a mesh of k new nodes: first_id, new_id, new_id + 1, ...,
+  // last_id. False when memory is lacking.
+  bool write_chain(std::size_t k, unsigned int first_id, unsigned int new_id, unsigned int last_id) {
+    if (!chain.resize_for_overwrite(chain_at + k + 2)) return false;
+    unsigned int* ids = chain.data() + chain_at;
+    ids[0] = first_id;
+    fill_consecutive(ids + 1, k, new_id);
+    ids[k + 1] = last_id;
+    return true;
+  }
+  // The k new nodes' chain identifiers and parameters.
+  dense1D<unsigned int, 8> new_ids(std::size_t k) const { return chain.sub_vector(chain_at + 1, k); }
+  dense1D<double, 8> new_params(std::size_t k) const { return params.sub_vector(params_at + 1, k); }
+  // Where the engine writes the new nodes' parameters and field.
+  node_destination destination() {
+    node_destination out;
+    out.params = params.data() + params_at + 1;
+    out.field = Field::at(field, field_at + 1);
+    out.field_ld = Field::stride(field);
+    return out;
+  }
+  // The containers as they were when the store was made (storage kept).
+  void restore() {
+    chain.resize(chain_at);
+    params.resize(params_at);
+    Field::restore(field, field_shape);
+  }
+
+  dense1D<unsigned int, 8>& chain;
+  dense1D<double, 8>& params;
+  values& field;
+  const std::size_t chain_at, params_at, field_at;
+  const typename Field::shape field_shape;
+};
 
 // How far the interior nodes of a polyline piece lie from its current mesh.
 struct deviation {
@@ -35,115 +111,145 @@ struct piece {
   bool refinable;
 };
 
-// The polyline copied once (its nodes are columns 0 ... n - 1 of a working
-// matrix W, whose further columns hold the new nodes of the pass being
-// made), and the meshing of any piece of it. The refinement meshes pieces
-// of this one copy instead of copies of copies, and runs over an explicit
-// list of pieces instead of recursing, so that neither its memory nor its
-// stack depth grows with the number of splits.
+// The meshing of a polyline, or of any piece of it, in the caller's
+// coordinate matrix: its nodes are read there through the caller's
+// identifiers, and the new nodes of the pass being made are written behind
+// the caller's columns, so that no copy of the polyline or of a mesh's
+// nodes is made. A pass reads the previous mesh (chain, parameters, field)
+// while it writes the next one; the previous mesh's nodes, once the new
+// ones are placed, are no longer needed and the new ones take their place.
+// The last pass of a whole mesh writes straight into the caller's outputs.
+// The refinement meshes pieces of the polyline instead of copies of copies,
+// and runs over an explicit list of pieces instead of recursing, so that
+// neither its memory nor its stack depth grows with the number of splits.
 template <int D, class Field>
 class polyline_mesher {
   using values = typename Field::values;
   using entry = typename Field::entry;
+  using store = mesh_store<Field>;
 
  public:
-  polyline_mesher(const dense1D<double, 8>& params, const values& field)
-      : params_(params), field_(field), n_(params.size()) {}
-
-  bool copy_polyline(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices) {
-    if (!append_selected_columns(coords, indices, W_) || !positions_.resize(n_)) return false;
-    fill_consecutive(positions_.data(), n_, 0);
-    return true;
-  }
+  polyline_mesher(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+                  const dense1D<double, 8>& params, const values& field, store& out)
+      : coords_(coords),
+        ids_(indices),
+        params_(params),
+        field_(field),
+        n_(params.size()),
+        first_new_(coords.cols()),
+        out_(out) {}
 
   // Meshes the piece a ... b by passes of node distribution. The result: k_
-  // new nodes in W's columns n ... n + k_ - 1, and the chain I_, parameters
-  // P_ and field S_ of the mesh (k_ + 2 entries each).
+  // new nodes in coords' columns first_new_ ... first_new_ + k_ - 1, and the
+  // chain, parameters and field of the mesh (k_ + 2 entries each): in the
+  // outputs when to_outputs is set (delivered() is then true), else in I_,
+  // P_ and S_.
   int mesh(std::size_t a, std::size_t b, bool force_even, std::uint64_t nmin, std::uint64_t nmax,
-           double chordal_error, double min_size, bool reuse_counts = false) {
+           double chordal_error, double min_size, bool reuse_counts = false, bool to_outputs = false) {
     const std::size_t count = b - a + 1;
-    const dense1D<unsigned int, 8> polyline = positions_.sub_vector(a, count);
+    const dense1D<unsigned int, 8> polyline = ids_.sub_vector(a, count);
     const dense1D<double, 8> polyline_params = params_.sub_vector(a, count);
     // The field of the first pass: the caller's, or a copy capped by
     // curvature.
     values polyline_field = Field::view(field_, a, count);
     if (chordal_error < 0.0) {
-      if (!Field::copy(polyline_field, S_)) return status_out_of_memory;
-      const int code = limit_sizes_by_curvature<Field>(W_, polyline, S_, chordal_error, min_size);
+      if (!Field::copy(polyline_field, capped_)) return status_out_of_memory;
+      const int code = limit_sizes_by_curvature<Field>(coords_, polyline, capped_, chordal_error, min_size);
       if (code != 0) return code;
-      polyline_field = S_;
+      polyline_field = capped_;
       reuse_counts = false;
     }
     // Pieces of one polyline share its segments: their element counts are
     // measured once.
     if (reuse_counts && counts_.empty() &&
-        !node_distributor<D, Field>(W_, positions_, field_).segment_counts(counts_))
+        !node_distributor<D, Field>(coords_, ids_, field_).segment_counts(counts_))
       return status_out_of_memory;
-    const entry first = Field::get(polyline_field, 0);
-    const entry last = Field::get(polyline_field, count - 1);
+    const ends end{ids_[a],
+                   ids_[b],
+                   params_[a],
+                   params_[b],
+                   Field::get(polyline_field, 0),
+                   Field::get(polyline_field, count - 1)};
 
+    const count_bounds bounds{force_even, nmin, nmax};
     std::uint64_t previous = no_count;
+    // Stop when the node count no longer falls; the last mesh is kept.
+    auto last_pass = [&](std::uint64_t k) { return count == 2 || count + k >= previous || k + 1 == nmin; };
     for (unsigned pass = 0;; ++pass) {
       // The first pass measures along the polyline, later ones along the
       // chords of the previous pass's mesh.
-      const dense1D<unsigned int, 8>& chain = pass == 0 ? polyline : I_;
-      const dense1D<double, 8>& chain_params = pass == 0 ? polyline_params : P_;
-      const values& chain_field = pass == 0 ? polyline_field : S_;
-      const double* known = pass == 0 && reuse_counts ? counts_.data() + a : nullptr;
-      const node_distributor<D, Field> engine(W_, chain, chain_field);
-      if (!engine.distribute(chain_params, {force_even, nmin, nmax}, new_coords_, new_field_, new_params_,
-                             cumulative_, known))
-        return status_out_of_memory;
-      const std::size_t k = new_coords_.empty() ? 0 : new_coords_.cols();
-      if (!fits_node_count(n_, k)) return status_out_of_memory;  // local identifiers are 32-bit
-      k_ = k;
-      W_.resize(D, n_);
-      if (!append_columns(new_coords_, W_)) return status_out_of_memory;
-      if (!I_.resize_for_overwrite(k + 2) || !P_.resize_for_overwrite(k + 2) ||
-          !Field::rebuild(S_, first, new_field_, last))
-        return status_out_of_memory;
-      I_[0] = static_cast<unsigned int>(a);
-      fill_consecutive(I_.data() + 1, k, static_cast<unsigned int>(n_));
-      I_[k + 1] = static_cast<unsigned int>(b);
-      P_[0] = params_[a];
-      if (k > 0) std::memcpy(P_.data() + 1, new_params_.data(), k * sizeof(double));
-      P_[k + 1] = params_[b];
-      if (count == 2) break;
-      if (pass > 0) {
+      const bool first = pass == 0;
+      const source from{first ? polyline : I_, first ? polyline_params : P_, first ? polyline_field : S_,
+                        first && reuse_counts ? counts_.data() + a : nullptr};
+      store* target = nullptr;
+      const int code = place_pass(from, first, bounds, last_pass, to_outputs, end, target);
+      if (code != 0) return code;
+      if (!first) {
         // Put the new nodes back onto the polyline at their parameters. The
         // end nodes are the polyline's own and stay exactly where they are.
-        detail::interpolate_coordinates_unchecked(W_, polyline, polyline_params, I_.sub_vector(1, k),
-                                                  P_.sub_vector(1, k));
+        detail::interpolate_coordinates_unchecked(coords_, polyline, polyline_params, target->new_ids(k_),
+                                                  target->new_params(k_));
       }
-      // Stop when the node count no longer falls; the last mesh is kept.
-      if (count + k >= previous || k + 1 == nmin) break;
-      previous = count + k;
+      if (target == &out_) {
+        delivered_ = true;
+        return 0;
+      }
+      std::swap(I_, I2_);
+      std::swap(P_, P2_);
+      std::swap(S_, S2_);
+      if (last_pass(k_)) return 0;
+      previous = count + k_;
     }
-    return 0;
   }
 
-  // The mesh of the last call of mesh() on the whole polyline, as the result.
-  void take_mesh(line_mesh<Field>& mesh) {
-    mesh.chain = I_;
-    mesh.params = P_;
-    mesh.field = S_;
-    mesh.nodes = W_.sub_matrix(0, n_, D, k_);
+  bool delivered() const { return delivered_; }
+  bool refined() const { return refined_; }
+  std::size_t new_nodes() const { return k_; }
+
+  // Appends the mesh of the last mesh() call, left in I_, P_ and S_, to the
+  // outputs; its nodes are already in place.
+  bool deliver() {
+    const std::size_t m = I_.size();
+    if (!out_.chain.resize_for_overwrite(out_.chain_at + m)) return false;
+    std::copy(I_.begin(), I_.end(), out_.chain.data() + out_.chain_at);
+    return append_values(P_, out_.params) && Field::append(S_, out_.field);
   }
 
-  // Refines the mesh of the last call of mesh() on the whole polyline until
-  // its polyline nodes lie within `tolerance` (> 0) of it; the result goes
-  // to `mesh`.
+  // Appends a refined mesh to coords and the outputs, in place of the new
+  // nodes of the last mesh() call.
+  bool deliver(const line_mesh<Field>& mesh) {
+    coords_.resize(D, first_new_);
+    const std::size_t added = mesh.nodes.empty() ? 0 : mesh.nodes.cols();
+    if (!fits_node_count(first_new_, added) || (added > 0 && !append_columns(mesh.nodes, coords_)))
+      return false;
+    const std::size_t m = mesh.chain.size();
+    if (!out_.chain.resize_for_overwrite(out_.chain_at + m)) return false;
+    unsigned int* chain = out_.chain.data() + out_.chain_at;
+    for (std::size_t i = 0; i < m; ++i) {
+      const unsigned int id = mesh.chain[i];
+      chain[i] = id < n_ ? ids_[id] : static_cast<unsigned int>(first_new_ + (id - n_));
+    }
+    return append_values(mesh.params, out_.params) && Field::append(mesh.field, out_.field);
+  }
+
+  // coords and the outputs as they were before the first mesh() call.
+  void restore() {
+    coords_.resize(D, first_new_);
+    out_.restore();
+  }
+
+  // Refines the mesh of the last call of mesh() on the whole polyline (left
+  // in I_, P_, S_) until its polyline nodes lie within `tolerance` (> 0) of
+  // it. The result goes to `mesh`; a mesh that needs no refinement is left
+  // where it is (mesh stays empty, refined() false).
   int refine(bool force_even, double tolerance, double min_size, line_mesh<Field>& mesh) {
     mesh.chain.clear();
     mesh.params.clear();
     Field::truncate(mesh.field, 0);
     mesh.nodes.clear();
-    // A mesh that needs no refinement is returned as it is, without a copy.
-    piece whole{0, n_ - 1, n_, 0, k_, true};
-    if (!needs_refinement(measure(whole, W_, P_.data()), k_ + 2, force_even, tolerance)) {
-      take_mesh(mesh);
-      return 0;
-    }
+    piece whole{0, n_ - 1, first_new_, 0, k_, true};
+    if (!needs_refinement(measure(whole, coords_, P_.data()), k_ + 2, force_even, tolerance)) return 0;
+    refined_ = true;
     if (!stack_.reserve(16)) return status_out_of_memory;
     if (!store_piece(whole)) return status_out_of_memory;
 
@@ -199,10 +305,86 @@ class polyline_mesher {
   }
 
  private:
+  // The identifiers, parameters and field entries of a piece's two ends.
+  struct ends {
+    unsigned int first_id, last_id;
+    double first_param, last_param;
+    entry first, last;
+  };
+
+  // What a pass reads: the chain it measures along, with its parameters
+  // and field, and its segments' counts when they are known.
+  struct source {
+    const dense1D<unsigned int, 8>& chain;
+    const dense1D<double, 8>& params;
+    const values& field;
+    const double* known;
+  };
+
+  // Makes the next mesh from `from`: k_ new nodes, their parameters and
+  // field in `target` (the outputs when last_pass(k_) and to_outputs, else
+  // the spare working storage) and, in the first pass, their coordinates
+  // in their columns; coords gets first_new_ + k_ columns. A later pass's
+  // nodes are placed on the chords of the previous mesh, whose nodes it
+  // reads from those columns: they get their coordinates after this.
+  template <class Last>
+  int place_pass(const source& from, bool first, const count_bounds& bounds, const Last& last_pass,
+                 bool to_outputs, const ends& end, store*& target) {
+    const node_distributor<D, Field> engine(coords_, from.chain, from.field);
+    const double total = engine.total_count(from.known);
+    std::uint64_t added = 0;
+    // New nodes get 32-bit identifiers after the existing ones.
+    if (!new_node_count(total, bounds, added) || !fits_node_count(first_new_, added))
+      return status_out_of_memory;
+    std::size_t k = static_cast<std::size_t>(added);
+    target = open_target(last_pass(k) && to_outputs, k, end);
+    if (target == nullptr) return status_out_of_memory;
+    node_destination out = target->destination();
+    if (first) {
+      // The first pass reads only the polyline: its nodes go straight to
+      // their columns.
+      if (!coords_.resize_for_overwrite(D, first_new_ + k)) return status_out_of_memory;
+      out.coords = coords_.data() + first_new_ * coords_.ld();
+      out.coords_ld = coords_.ld();
+    }
+    const placement result =
+        k == 0 ? placement::ok : engine.place(total, k + 1, from.params, out, from.known);
+    if (result == placement::failed) return status_out_of_memory;
+    if (result == placement::no_nodes) {
+      // No interior node at all: the mesh is its two ends.
+      k = 0;
+      if (target == &out_) out_.restore();
+      target = open_target(last_pass(0) && to_outputs, 0, end);
+      if (target == nullptr) return status_out_of_memory;
+    }
+    k_ = k;
+    if (target == &out_) release(I_, P_, S_);  // the previous mesh
+    const bool written =
+        target->write_chain(k, end.first_id, static_cast<unsigned int>(first_new_), end.last_id) &&
+        coords_.resize_for_overwrite(D, first_new_ + k);
+    return written ? status_ok : status_out_of_memory;
+  }
+
+  // The store of the next mesh, opened for k new nodes (its chain is written
+  // once the nodes are placed): the outputs, or the working storage not read
+  // by the pass. Null when memory is lacking.
+  store* open_target(bool outputs, std::size_t k, const ends& e) {
+    if (outputs) release(I2_, P2_, S2_);  // no further pass: the spare storage goes
+    store* target = outputs ? &out_ : &next_;
+    if (!target->open(k, e.first_param, e.last_param, e.first, e.last)) return nullptr;
+    return target;
+  }
+
+  static void release(dense1D<unsigned int, 8>& chain, dense1D<double, 8>& params, values& field) {
+    chain = dense1D<unsigned int, 8>();
+    params = dense1D<double, 8>();
+    field = values();
+  }
+
   // The coordinates of node p (0 ... k + 1) of a piece's mesh.
   const double* mesh_node(const piece& x, const dense2D<double>& nodes, std::size_t p) const {
-    if (p == 0) return W_.col(x.a);
-    if (p == x.k + 1) return W_.col(x.b);
+    if (p == 0) return coords_.col(ids_[x.a]);
+    if (p == x.k + 1) return coords_.col(ids_[x.b]);
     return nodes.col(x.nodes_at + p - 1);
   }
 
@@ -248,7 +430,7 @@ class polyline_mesher {
         }
         length = std::sqrt(length_sq);
       }
-      const double* Q = W_.col(i);
+      const double* Q = coords_.col(ids_[i]);
       double aq[3] = {0.0, 0.0, 0.0};
       for (int r = 0; r < D; ++r) aq[r] = Q[r] - A[r];
       double cross;
@@ -287,8 +469,8 @@ class polyline_mesher {
     x.k = k_;
     x.nodes_at = arena_nodes_.empty() ? 0 : arena_nodes_.cols();
     x.values_at = arena_params_.size();
-    if (!append_columns(W_.sub_matrix(0, n_, D, k_), arena_nodes_) || !append_values(P_, arena_params_) ||
-        !Field::append(S_, arena_field_))
+    if (!append_columns(coords_.sub_matrix(0, first_new_, D, k_), arena_nodes_) ||
+        !append_values(P_, arena_params_) || !Field::append(S_, arena_field_))
       return false;
     if (!reserve_behind(stack_, 1)) return false;
     return stack_.push_back(x);
@@ -325,21 +507,23 @@ class polyline_mesher {
                mesh.nodes);
   }
 
+  dense2D<double>& coords_;
+  const dense1D<unsigned int, 8>& ids_;
   const dense1D<double, 8>& params_;
   const values& field_;
   const std::size_t n_;
-  dense2D<double> W_;
-  dense1D<unsigned int, 8> positions_;
-  // The mesh of the last mesh() call.
-  dense1D<unsigned int, 8> I_;
-  dense1D<double, 8> P_;
-  values S_;
+  const std::size_t first_new_;  // coords' columns at entry: the first new node's identifier
+  store& out_;
+  bool delivered_ = false;
+  bool refined_ = false;
+  values capped_;  // the field capped by curvature
+  // The mesh of the last mesh() call (of the pass before, during a pass),
+  // and the storage the next pass writes into.
+  dense1D<unsigned int, 8> I_, I2_;
+  dense1D<double, 8> P_, P2_;
+  values S_, S2_;
+  store next_{I2_, P2_, S2_, false};
   std::size_t k_ = 0;
-  // Outputs of the distribution engine.
-  dense2D<double> new_coords_;
-  values new_field_;
-  dense1D<double, 8> new_params_;
-  dense1D<double, 8> cumulative_;
   dense1D<double, 8> counts_;  // element count of each polyline segment
   // Refinement: pending pieces and their meshes.
   dense1D<piece, 8> stack_;
@@ -348,41 +532,59 @@ class polyline_mesher {
   values arena_field_;
 };
 
+// Meshes with the outputs as the store of the last pass; a mesh that the
+// refinement takes up is refined and then appended.
+template <int D, class Field>
+int mesh_into(polyline_mesher<D, Field>& mesher, std::size_t n, bool force_even, unsigned int nmin,
+              unsigned int nmax, double chordal_error, double min_size) {
+  const bool refining = chordal_error > 0.0;
+  const int code = mesher.mesh(0, n - 1, force_even, nmin, nmax, chordal_error, min_size, false, !refining);
+  if (code != 0 || mesher.delivered()) return code;
+  if (refining && mesher.new_nodes() + 1 < nmax) {
+    line_mesh<Field> refined;
+    const int refined_code = mesher.refine(force_even, chordal_error, min_size, refined);
+    if (refined_code != 0) return refined_code;
+    if (mesher.refined()) return mesher.deliver(refined) ? status_ok : status_out_of_memory;
+  }
+  return mesher.deliver() ? status_ok : status_out_of_memory;
+}
+
 }  // namespace
 
 template <int D, class Field>
-int mesh_polyline(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+int mesh_polyline(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                   const dense1D<double, 8>& params, const typename Field::values& field, bool force_even,
                   unsigned int nmin, unsigned int nmax, double chordal_error, double min_size,
-                  line_mesh<Field>& mesh) {
+                  dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
+                  typename Field::values& out_field) {
   assert(indices.size() >= 2 && params.size() == indices.size() && Field::count(field) >= indices.size());
-  polyline_mesher<D, Field> mesher(params, field);
-  if (!mesher.copy_polyline(coords, indices)) return status_out_of_memory;
-  const std::size_t n = indices.size();
-  int code = mesher.mesh(0, n - 1, force_even, nmin, nmax, chordal_error, min_size);
-  if (code != 0) return code;
-  line_mesh<Field> first;
-  mesher.take_mesh(first);
-  if (chordal_error > 0.0 && first.chain.size() - 1 < nmax)
-    return mesher.refine(force_even, chordal_error, min_size, mesh);
-  mesh = first;
-  return 0;
+  mesh_store<Field> outputs(out_indices, out_params, out_field, true);
+  polyline_mesher<D, Field> mesher(coords, indices, params, field, outputs);
+  const int code = mesh_into(mesher, indices.size(), force_even, nmin, nmax, chordal_error, min_size);
+  if (code != 0) mesher.restore();
+  return code;
 }
 
-template int mesh_polyline<2, size_field>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+template int mesh_polyline<2, size_field>(dense2D<double>&, const dense1D<unsigned int, 8>&,
                                           const dense1D<double, 8>&, const dense1D<double, 8>&, bool,
-                                          unsigned int, unsigned int, double, double, line_mesh<size_field>&);
-template int mesh_polyline<3, size_field>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                          unsigned int, unsigned int, double, double,
+                                          dense1D<unsigned int, 8>&, dense1D<double, 8>&,
+                                          dense1D<double, 8>&);
+template int mesh_polyline<3, size_field>(dense2D<double>&, const dense1D<unsigned int, 8>&,
                                           const dense1D<double, 8>&, const dense1D<double, 8>&, bool,
-                                          unsigned int, unsigned int, double, double, line_mesh<size_field>&);
-template int mesh_polyline<2, metric_field<2>>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                          unsigned int, unsigned int, double, double,
+                                          dense1D<unsigned int, 8>&, dense1D<double, 8>&,
+                                          dense1D<double, 8>&);
+template int mesh_polyline<2, metric_field<2>>(dense2D<double>&, const dense1D<unsigned int, 8>&,
                                                const dense1D<double, 8>&, const dense2D<double>&, bool,
                                                unsigned int, unsigned int, double, double,
-                                               line_mesh<metric_field<2>>&);
-template int mesh_polyline<3, metric_field<3>>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
+                                               dense1D<unsigned int, 8>&, dense1D<double, 8>&,
+                                               dense2D<double>&);
+template int mesh_polyline<3, metric_field<3>>(dense2D<double>&, const dense1D<unsigned int, 8>&,
                                                const dense1D<double, 8>&, const dense2D<double>&, bool,
                                                unsigned int, unsigned int, double, double,
-                                               line_mesh<metric_field<3>>&);
+                                               dense1D<unsigned int, 8>&, dense1D<double, 8>&,
+                                               dense2D<double>&);
 
 }  // namespace linegen
 }  // namespace zarn

@@ -18,19 +18,6 @@
 namespace zarn {
 namespace linegen {
 
-// A mesh of a polyline of n nodes, as the drivers return it. chain: the mesh
-// chain in local identifiers, where i < n is polyline position i and n + q
-// is new node q (column q of `nodes`, new nodes numbered in chain order);
-// it starts with 0 and ends with n - 1. params, field: one entry per chain
-// node. nodes: the coordinates of the new nodes, one column each.
-template <class Field>
-struct line_mesh {
-  dense1D<unsigned int, 8> chain;
-  dense1D<double, 8> params;
-  typename Field::values field;
-  dense2D<double> nodes;
-};
-
 // Caps the field of the chain `chain` of `coords` where it bends: with K the
 // discrete curvature at position i and c = sqrt(-8 e) (e = tolerance < 0),
 // the size at i is capped at max(c / K, min_size) (no cap where K = 0).
@@ -48,15 +35,20 @@ int limit_sizes_by_curvature(const dense2D<double>& coords, const dense1D<unsign
 // and force_even; a negative chordal_error first caps the sizes by
 // curvature; a positive one then refines the mesh (when it has fewer than
 // nmax elements) until the polyline's nodes lie within chordal_error of it.
-// `coords` is only read; the result is returned in `mesh`. Returns 0, or
-// -199 when working memory runs out (mesh then unspecified).
+// The new nodes are appended to `coords`, the mesh chain (in coords'
+// identifiers, from indices[0] to indices[n - 1]), its parameters and field
+// to the outputs. Returns 0, or -199 when memory runs out or the new nodes
+// could not be numbered in 32 bits, with `coords` and the outputs cut back
+// to their entry lengths and shapes.
 // Preconditions (checked by the callers): n >= 2, identifiers below
-// coords.cols(), 1 <= nmin <= nmax, chordal_error neither NaN nor infinite.
+// coords.cols(), 1 <= nmin <= nmax, chordal_error neither NaN nor infinite,
+// out_field empty or of the field's row count.
 template <int D, class Field>
-int mesh_polyline(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
+int mesh_polyline(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                   const dense1D<double, 8>& params, const typename Field::values& field, bool force_even,
                   unsigned int nmin, unsigned int nmax, double chordal_error, double min_size,
-                  line_mesh<Field>& mesh);
+                  dense1D<unsigned int, 8>& out_indices, dense1D<double, 8>& out_params,
+                  typename Field::values& out_field);
 
 }  // namespace linegen
 }  // namespace zarn
