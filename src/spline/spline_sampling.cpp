@@ -1,6 +1,7 @@
 #include "spline/spline_sampling.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -133,16 +134,19 @@ bool segment_sample_counts(const dense2D<double>& coords, const dense1D<unsigned
   const std::size_t segments = indices.size() - 3;
   if (!counts.resize_for_overwrite(segments) || !records.resize_for_overwrite(segments)) return false;
   total = 1;
+  const unsigned int* list = indices.data();
+  segment_record<D>* record = records.data();
+  unsigned int* count = counts.data();
   for (std::size_t k = 0; k < segments; ++k) {
-    segment_record<D>& r = records[k];
-    spline_coefficients(coords, indices[k], indices[k + 1], indices[k + 2], indices[k + 3], r.seg);
+    segment_record<D>& r = record[k];
+    spline_coefficients(coords, list[k], list[k + 1], list[k + 2], list[k + 3], r.seg);
     const segment_curvature<D> kappa(r.seg);
     r.kappa0 = kappa.at(0.0);
     r.kappa1 = kappa.at(1.0);
     std::uint64_t m = 0;
     if (!sample_count(r, kappa, tolerance, floor, max_node_count - total, m)) return false;
     total += m;
-    counts[k] = static_cast<unsigned int>(m);
+    count[k] = static_cast<unsigned int>(m);
   }
   return true;
 }
@@ -199,38 +203,46 @@ bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>
       !node_params.resize_for_overwrite(N - 2) || !node_positions.resize_for_overwrite(N - 2))
     return false;
 
-  // Second pass: the samples, with chord-length parameters.
+  // Second pass: the samples, with chord-length parameters, written through
+  // raw pointers (the containers' accessors test their storage every time).
+  double* point = samples.data();
+  assert((F < 2 || samples.col(1) == point + D) && "cleared, then sized: one column after another");
+  double* param = sample_params.data();
+  double* node_param = node_params.data();
+  unsigned int* position = node_positions.data();
+  const segment_record<D>* segment = record.data();
+  const unsigned int* count = counts.data();
   double s = 0.0;
   double deviation2 = 0.0;
   std::size_t at = 0;  // the next sample
   for (std::size_t k = 0; k < segments; ++k) {
-    const spline_segment<D>& seg = record[k].seg;
+    const spline_segment<D>& seg = segment[k].seg;
     // |P'(0)|: the chord's length when the start tangent is constrained or
     // the piece is straight.
     const double ell = std::sqrt(dot(seg.a1, seg.a1));
-    node_params[k] = s;
-    sample_params[at] = s;
-    node_positions[k] = static_cast<unsigned int>(at);
-    for (int c = 0; c < D; ++c) samples(c, at) = seg.a0[c];
-    sample_segment(seg, counts[k], s, ell, samples.col(at + 1), sample_params.data() + at + 1, deviation2);
-    at += counts[k];
+    node_param[k] = s;
+    param[at] = s;
+    position[k] = static_cast<unsigned int>(at);
+    for (int c = 0; c < D; ++c) point[at * D + c] = seg.a0[c];
+    sample_segment(seg, count[k], s, ell, point + (at + 1) * D, param + at + 1, deviation2);
+    at += count[k];
     s += ell;
   }
   // Coordinates whose differences overflow give an infinite or NaN length:
   // the chord-length parameters could not be represented.
   if (!std::isfinite(s)) return false;
   max_deviation = std::sqrt(deviation2);
-  node_positions[segments] = static_cast<unsigned int>(at);
+  position[segments] = static_cast<unsigned int>(at);
   const double* end = coords.col(indices[N - 2]);
-  for (int c = 0; c < D; ++c) samples(c, at) = end[c];
+  for (int c = 0; c < D; ++c) point[at * D + c] = end[c];
 
   if (s > 0.0) {
     const double inv = 1.0 / s;
-    for (std::size_t j = 0; j + 1 < F; ++j) sample_params[j] *= inv;
-    for (std::size_t k = 0; k < segments; ++k) node_params[k] *= inv;
+    for (std::size_t j = 0; j + 1 < F; ++j) param[j] *= inv;
+    for (std::size_t k = 0; k < segments; ++k) node_param[k] *= inv;
   }
-  sample_params[F - 1] = 1.0;
-  node_params[segments] = 1.0;
+  param[F - 1] = 1.0;
+  node_param[segments] = 1.0;
   length = s;
   return true;
 }
