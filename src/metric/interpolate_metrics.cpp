@@ -97,7 +97,9 @@ class bracket_cursor {
     while (lo < n_ && u > p_[lo]) {
       // The bound lies past lo.
       const std::size_t probe = n_ - lo > span ? lo + span : n_;
-      if (probe == n_ || !(u > p_[probe])) return bisect(u, lo + 1, probe - lo - 1);
+      // The bound lies in (lo, probe]; targets denser than the sources
+      // mostly find it at the first step, with nothing left to bisect.
+      if (probe == n_ || !(u > p_[probe])) return probe == lo + 1 ? probe : bisect(u, lo + 1, probe - lo - 1);
       lo = probe;
       span *= 2;
     }
