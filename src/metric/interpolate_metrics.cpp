@@ -97,7 +97,9 @@ class bracket_cursor {
     while (lo < n_ && u > p_[lo]) {
       // The bound lies past lo.
       const std::size_t probe = n_ - lo > span ? lo + span : n_;
-      if (probe == n_ || !(u > p_[probe])) return bisect(u, lo + 1, probe - lo - 1);
+      // The bound lies in (lo, probe]; targets denser than the sources
+      // mostly find it at the first step, with nothing left to bisect.
+      if (probe == n_ || !(u > p_[probe])) return probe == lo + 1 ? probe : bisect(u, lo + 1, probe - lo - 1);
       lo = probe;
       span *= 2;
     }
@@ -112,8 +114,13 @@ class bracket_cursor {
 
 // Every entry at least its predecessor; a NaN anywhere fails.
 bool non_decreasing(const dense1D<double, 8>& v) {
-  for (std::size_t i = 0; i < v.size(); ++i)
-    if (std::isnan(v[i]) || (i > 0 && !(v[i] >= v[i - 1]))) return false;
+  const std::size_t n = v.size();
+  if (n == 0) return true;
+  const double* p = v.data();
+  if (std::isnan(p[0])) return false;
+  // A NaN later on fails the comparison with its predecessor.
+  for (std::size_t i = 1; i < n; ++i)
+    if (!(p[i] >= p[i - 1])) return false;
   return true;
 }
 
@@ -161,9 +168,13 @@ int interpolate_metrics(const dense1D<double, 8>& params, const dense1D<double, 
   if (new_params.empty()) return 0;
 
   bracket_cursor cursor(params, non_decreasing(params));
-  for (std::size_t i = 0; i < new_params.size(); ++i) {
-    const bracket b = cursor.find(new_params[i]);
-    new_sizes[i] = b.beyond ? sizes[b.j] : between(sizes[b.j], sizes[b.k], b.t);
+  // Raw pointers: the containers' accessors test their storage on every call.
+  const double* h = sizes.data();
+  const double* u = new_params.data();
+  double* out = new_sizes.data();
+  for (std::size_t i = 0, n = new_params.size(); i < n; ++i) {
+    const bracket b = cursor.find(u[i]);
+    out[i] = b.beyond ? h[b.j] : between(h[b.j], h[b.k], b.t);
   }
   return 0;
 }

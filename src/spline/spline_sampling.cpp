@@ -1,6 +1,7 @@
 #include "spline/spline_sampling.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -89,16 +90,13 @@ double arc_length(const spline_segment<D>& seg) {
 template <int D>
 bool sample_count(const segment_record<D>& r, const segment_curvature<D>& kappa, double tolerance,
                   double floor, std::uint64_t limit, std::uint64_t& m) {
-  const double S = arc_length(r.seg);
-  double h = DBL_MAX;
-  if (tolerance != DBL_MAX) {
-    h = std::min(h, chordal_size(r.kappa0, tolerance));
-    for (double t : {0.25, 0.5, 0.75}) h = std::min(h, chordal_size(kappa.at(t), tolerance));
-    h = std::min(h, chordal_size(r.kappa1, tolerance));
-  }
-  h = std::max(floor, h);
   m = 2;
+  if (tolerance == DBL_MAX) return true;
+  double h = chordal_size(r.kappa0, tolerance);
+  for (double t : {0.25, 0.5, 0.75}) h = std::min(h, chordal_size(kappa.at(t), tolerance));
+  h = std::max(floor, std::min(h, chordal_size(r.kappa1, tolerance)));
   if (h >= DBL_MAX) return true;
+  const double S = arc_length(r.seg);
   // ceil(S / h) is huge for a tiny tolerance without a floor and NaN for
   // coordinates that are not finite: it is range-checked before it becomes
   // an integer. A point-like segment (S = 0) needs no more than two.
@@ -136,16 +134,19 @@ bool segment_sample_counts(const dense2D<double>& coords, const dense1D<unsigned
   const std::size_t segments = indices.size() - 3;
   if (!counts.resize_for_overwrite(segments) || !records.resize_for_overwrite(segments)) return false;
   total = 1;
+  const unsigned int* list = indices.data();
+  segment_record<D>* record = records.data();
+  unsigned int* count = counts.data();
   for (std::size_t k = 0; k < segments; ++k) {
-    segment_record<D>& r = records[k];
-    spline_coefficients(coords, indices[k], indices[k + 1], indices[k + 2], indices[k + 3], r.seg);
+    segment_record<D>& r = record[k];
+    spline_coefficients(coords, list[k], list[k + 1], list[k + 2], list[k + 3], r.seg);
     const segment_curvature<D> kappa(r.seg);
     r.kappa0 = kappa.at(0.0);
     r.kappa1 = kappa.at(1.0);
     std::uint64_t m = 0;
     if (!sample_count(r, kappa, tolerance, floor, max_node_count - total, m)) return false;
     total += m;
-    counts[k] = static_cast<unsigned int>(m);
+    count[k] = static_cast<unsigned int>(m);
   }
   return true;
 }
@@ -202,38 +203,46 @@ bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>
       !node_params.resize_for_overwrite(N - 2) || !node_positions.resize_for_overwrite(N - 2))
     return false;
 
-  // Second pass: the samples, with chord-length parameters.
+  // Second pass: the samples, with chord-length parameters, written through
+  // raw pointers (the containers' accessors test their storage every time).
+  double* point = samples.data();
+  assert((F < 2 || samples.col(1) == point + D) && "cleared, then sized: one column after another");
+  double* param = sample_params.data();
+  double* node_param = node_params.data();
+  unsigned int* position = node_positions.data();
+  const segment_record<D>* segment = record.data();
+  const unsigned int* count = counts.data();
   double s = 0.0;
   double deviation2 = 0.0;
   std::size_t at = 0;  // the next sample
   for (std::size_t k = 0; k < segments; ++k) {
-    const spline_segment<D>& seg = record[k].seg;
+    const spline_segment<D>& seg = segment[k].seg;
     // |P'(0)|: the chord's length when the start tangent is constrained or
     // the piece is straight.
     const double ell = std::sqrt(dot(seg.a1, seg.a1));
-    node_params[k] = s;
-    sample_params[at] = s;
-    node_positions[k] = static_cast<unsigned int>(at);
-    for (int c = 0; c < D; ++c) samples(c, at) = seg.a0[c];
-    sample_segment(seg, counts[k], s, ell, samples.col(at + 1), sample_params.data() + at + 1, deviation2);
-    at += counts[k];
+    node_param[k] = s;
+    param[at] = s;
+    position[k] = static_cast<unsigned int>(at);
+    for (int c = 0; c < D; ++c) point[at * D + c] = seg.a0[c];
+    sample_segment(seg, count[k], s, ell, point + (at + 1) * D, param + at + 1, deviation2);
+    at += count[k];
     s += ell;
   }
   // Coordinates whose differences overflow give an infinite or NaN length:
   // the chord-length parameters could not be represented.
   if (!std::isfinite(s)) return false;
   max_deviation = std::sqrt(deviation2);
-  node_positions[segments] = static_cast<unsigned int>(at);
+  position[segments] = static_cast<unsigned int>(at);
   const double* end = coords.col(indices[N - 2]);
-  for (int c = 0; c < D; ++c) samples(c, at) = end[c];
+  for (int c = 0; c < D; ++c) point[at * D + c] = end[c];
 
   if (s > 0.0) {
     const double inv = 1.0 / s;
-    for (std::size_t j = 0; j + 1 < F; ++j) sample_params[j] *= inv;
-    for (std::size_t k = 0; k < segments; ++k) node_params[k] *= inv;
+    for (std::size_t j = 0; j + 1 < F; ++j) param[j] *= inv;
+    for (std::size_t k = 0; k < segments; ++k) node_param[k] *= inv;
   }
-  sample_params[F - 1] = 1.0;
-  node_params[segments] = 1.0;
+  param[F - 1] = 1.0;
+  node_param[segments] = 1.0;
   length = s;
   return true;
 }
@@ -244,15 +253,20 @@ bool spline_turning_nodes(const dense2D<double>& coords, const dense1D<unsigned 
   nodes.clear();
   params.clear();
   const std::size_t N = indices.size();
-  if (!nodes.reserve(N) || !params.reserve(N)) return false;
-  nodes.push_back(indices[0]);
-  nodes.push_back(indices[1]);
-  params.push_back(0.0);
-  params.push_back(0.0);
+  // At most every entry turns: the lists are written in place, then cut.
+  if (!nodes.resize_for_overwrite(N) || !params.resize_for_overwrite(N)) return false;
+  const unsigned int* list = indices.data();
+  unsigned int* node = nodes.data();
+  double* param = params.data();
+  node[0] = list[0];
+  node[1] = list[1];
+  param[0] = 0.0;
+  param[1] = 0.0;
+  std::size_t kept = 2;
   auto edge = [&](std::size_t k) {
     vector_fixed<double, D> e;
-    const double* a = coords.col(indices[k]);
-    const double* b = coords.col(indices[k + 1]);
+    const double* a = coords.col(list[k]);
+    const double* b = coords.col(list[k + 1]);
     for (int c = 0; c < D; ++c) e[c] = b[c] - a[c];
     return e;
   };
@@ -261,20 +275,23 @@ bool spline_turning_nodes(const dense2D<double>& coords, const dense1D<unsigned 
   for (std::size_t k = 1; k + 2 < N; ++k) {
     const vector_fixed<double, D> e = edge(k);
     if (k > 1 && cross_norm2(previous, e) > 1e-24 * dot(previous, previous)) {
-      nodes.push_back(indices[k]);
-      params.push_back(r);
+      node[kept] = list[k];
+      param[kept] = r;
+      ++kept;
     }
     r += std::sqrt(dot(e, e));
     previous = e;
   }
   if (r > 0.0) {
     const double inv = 1.0 / r;
-    for (double& u : params) u *= inv;
+    for (std::size_t k = 0; k < kept; ++k) param[k] *= inv;
   }
-  nodes.push_back(indices[N - 2]);
-  nodes.push_back(indices[N - 1]);
-  params.push_back(1.0);
-  params.push_back(1.0);
+  node[kept] = list[N - 2];
+  node[kept + 1] = list[N - 1];
+  param[kept] = 1.0;
+  param[kept + 1] = 1.0;
+  nodes.resize(kept + 2);
+  params.resize(kept + 2);
   return true;
 }
 
@@ -283,30 +300,32 @@ bool spline_node_sizes(const dense2D<double>& coords, const dense1D<unsigned int
                        dense1D<double, 8>& sizes, const segment_record<D>* known) {
   sizes.clear();
   const std::size_t NR = nodes.size();
-  if (!sizes.reserve(NR)) return false;
+  if (!sizes.resize_for_overwrite(NR)) return false;
+  const unsigned int* list = nodes.data();
+  double* out = sizes.data();
   double weight = 0.0;     // squared chord of the previous segment
   double kappa_end = 0.0;  // curvature at the end of the previous segment
+  segment_record<D> computed;
   for (std::size_t k = 0; k + 3 < NR; ++k) {
-    segment_record<D> computed;
     if (known == nullptr) {
-      spline_coefficients(coords, nodes[k], nodes[k + 1], nodes[k + 2], nodes[k + 3], computed.seg);
+      spline_coefficients(coords, list[k], list[k + 1], list[k + 2], list[k + 3], computed.seg);
       const segment_curvature<D> curvature(computed.seg);
       computed.kappa0 = curvature.at(0.0);
       computed.kappa1 = curvature.at(1.0);
     }
     const segment_record<D>& r = known != nullptr ? known[k] : computed;
     // The two sides of a node can disagree (each is scaled to its own
-    // chord): the longer segment weighs more.
+    // chord): the longer segment weighs more. Entry 0 takes the size of
+    // entry 1.
     const double kappa = (weight * kappa_end + r.seg.L2 * r.kappa0) / (weight + r.seg.L2);
-    const double h = chordal_size(kappa, delta);
-    sizes.push_back(h);
-    if (k == 0) sizes.push_back(h);  // stands for entry 0 too
+    out[k + 1] = chordal_size(kappa, delta);
     weight = r.seg.L2;
     kappa_end = r.kappa1;
   }
+  out[0] = out[1];
   const double h = chordal_size(kappa_end, delta);
-  sizes.push_back(h);
-  sizes.push_back(h);
+  out[NR - 2] = h;
+  out[NR - 1] = h;
   return true;
 }
 
