@@ -32,20 +32,6 @@ TEST(CheckIDs, ConnectivityShapeAndEveryRowBounded) {
   EXPECT_FALSE(cellkit::check_IDs(edges({{0, none}}), cellkit::edge, none));
 }
 
-TEST(CheckIDs, IndexList) {
-  EXPECT_TRUE(cellkit::check_IDs(ids({}), 0));
-  EXPECT_TRUE(cellkit::check_IDs(ids({0, 4, 2}), 5));
-  EXPECT_FALSE(cellkit::check_IDs(ids({0, 5, 2}), 5));
-  EXPECT_FALSE(cellkit::check_IDs(ids({0}), 0));
-}
-
-TEST(AreValidMetrics, SizesFiniteAndPositive) {
-  EXPECT_TRUE(cellkit::are_valid_metrics(values({1.0, 1e-300, 1e300})));
-  EXPECT_TRUE(cellkit::are_valid_metrics(values({})));
-  for (double bad : {0.0, -1.0, inf, nan})
-    EXPECT_FALSE(cellkit::are_valid_metrics(values({1.0, bad}))) << bad;
-}
-
 TEST(AreValidMetrics, MetricsPositiveDefinite) {
   // 2D packed (m00, m01, m11); 3D packed (m00, m01, m11, m02, m12, m22):
   // each leading minor matters; extreme but valid scales must not overflow
@@ -65,19 +51,6 @@ TEST(AreValidMetrics, MetricsPositiveDefinite) {
                                                    {dense2D<double>(6, 0), true}};
   for (std::size_t k = 0; k < std::size(rows); ++k)
     EXPECT_EQ(cellkit::are_valid_metrics(rows[k].first), rows[k].second) << "row " << k;
-}
-
-TEST(MetricsIsoToAniso, ColumnsBecomeIsotropic) {
-  dense2D<double> m2(3, 2, 0.0);
-  EXPECT_TRUE(cellkit::metrics_iso_to_aniso2d(values({2.0, 0.5}), m2));
-  EXPECT_TRUE(testing_support::same_matrix(m2, points({{0.25, 0, 0.25}, {4, 0, 4}})));
-  dense2D<double> m3(6, 1, 7.0);
-  EXPECT_TRUE(cellkit::metrics_iso_to_aniso3d(values({0.5}), m3));
-  EXPECT_TRUE(testing_support::same_matrix(m3, points({{4, 0, 4, 0, 0, 4}})));
-  // A matrix of the wrong shape is left alone.
-  dense2D<double> small(3, 1, 7.0);
-  EXPECT_FALSE(cellkit::metrics_iso_to_aniso2d(values({1.0, 1.0}), small));
-  EXPECT_EQ(small(0, 0), 7.0);
 }
 
 TEST(GetNeighbors, ChainBranchAndFreeEnds) {

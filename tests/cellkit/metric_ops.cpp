@@ -137,57 +137,6 @@ TEST(BoundMetric, ClampsSizesAlongEigenvectorsAndKeepsDirections) {
   EXPECT_EQ(testing_support::to_vector(sizes), (std::vector<double>{0.5, 1.0, 2.0, 2.0}));
 }
 
-TEST(BoundMetricGradations, SizesOnRandomChainsMeetTheBoundMinimally) {
-  std::mt19937 rng(5);
-  std::uniform_real_distribution<double> size(0.01, 3.0);
-  for (int trial = 0; trial < 30; ++trial) {
-    const std::size_t n = 2 + trial * 3;
-    const double g = 0.3;
-    const dense2D<double> x = random_chain(rng, n);
-    std::vector<double> h0(n);
-    for (double& v : h0) v = size(rng);
-    // The same chain as a general edge set: shuffled, every other edge reversed.
-    const dense2D<unsigned int> edges = chain_edges(n);
-    dense2D<unsigned int> shuffled(2, n - 1);
-    std::vector<std::size_t> order(n - 1);
-    std::iota(order.begin(), order.end(), 0);
-    std::shuffle(order.begin(), order.end(), rng);
-    for (std::size_t e = 0; e + 1 < n; ++e)
-      shuffled(0, e) = edges(e % 2, order[e]), shuffled(1, e) = edges(1 - e % 2, order[e]);
-    dense1D<double, 8> h(n), hs(n);
-    std::copy(h0.begin(), h0.end(), h.begin());
-    std::copy(h0.begin(), h0.end(), hs.begin());
-    ASSERT_EQ(bound_metric_gradations(x, edges, edge, {}, g, h), 0);
-    ASSERT_EQ(bound_metric_gradations(x, shuffled, edge, {}, g, hs), 0);
-    // The largest field under the bound: min over j of h0_j + g * (arc length between).
-    for (std::size_t i = 0; i < n; ++i) {
-      double best = h0[i], arc = 0.0;
-      for (std::size_t j = i + 1; j < n; ++j) best = std::min(best, h0[j] + g * (arc += dist(x, j - 1, j)));
-      arc = 0.0;
-      for (std::size_t j = i; j-- > 0;) best = std::min(best, h0[j] + g * (arc += dist(x, j, j + 1)));
-      EXPECT_NEAR(h[i], best, 1e-12) << "node " << i;
-      EXPECT_NEAR(hs[i], best, 1e-12) << "node " << i;
-    }
-  }
-}
-
-TEST(BoundMetricGradations, FixedNodesAndUnusableArguments) {
-  const dense2D<double> x = testing_support::points({{0, 0}, {1, 0}, {2, 0}});
-  dense1D<double, 8> h{0.1, 5.0, 5.0};
-  EXPECT_EQ(bound_metric_gradations(x, chain_edges(3), edge, {1u}, 0.5, h), 0);
-  EXPECT_EQ(testing_support::to_vector(h), (std::vector<double>{0.1, 5.0, 5.0}));  // node 1 fixed
-  // An identifier past the nodes fixes nothing (and writes nothing: the
-  // sanitizer build sees an overrun).
-  EXPECT_EQ(bound_metric_gradations(x, chain_edges(3), edge, {3u}, 0.5, h), 0);
-  EXPECT_NEAR(h[1], 0.6, 1e-15);
-  EXPECT_NEAR(h[2], 1.1, 1e-15);
-  dense1D<double, 8> h3{0.1, 5.0, 5.0};
-  EXPECT_NE(bound_metric_gradations(x, chain_edges(3), edge, {}, -1.0, h3), 0);
-  EXPECT_NE(bound_metric_gradations(x, chain_edges(3), edge, {}, NAN, h3), 0);
-  EXPECT_EQ(bound_metric_gradations(x, dense2D<unsigned int>(2, 1, 7u), edge, {}, 0.5, h3), 0);
-  EXPECT_EQ(h3[1], 5.0);
-}
-
 TEST(BoundMetricGradations, MetricsOnRandomChains) {
   // Sizes only shrink, and across every edge, along each eigenvector of one
   // end, the other end's size is at most that end's size plus g L.

@@ -53,18 +53,3 @@ TEST(ConnectivityConversions, AddedNodesAndSplitting) {
   ASSERT_EQ(convert_E2(space, sone, 2), 0);
   EXPECT_EQ(column(space, 3), (std::vector<double>{2, 4, 6}));
 }
-
-TEST(ConnectivityConversions, ConvertRefusesAndLeavesEverythingAsItWas) {
-  dense2D<double> none(0, 0);
-  dense2D<unsigned int> empty;
-  EXPECT_EQ(convert_E2(none, empty, 1), -1);
-  auto coords = points({{0, 0}, {1, 0}});
-  auto mesh = edges({{0, 2}});
-  EXPECT_EQ(convert_E2(coords, mesh, 0), 0);
-  EXPECT_EQ(convert_E2(coords, mesh, 1), -2);
-  // Identifiers of the new nodes would pass 4294967294.
-  auto ok = edges({{0, 1}, {1, 0}});
-  EXPECT_EQ(convert_E2(coords, ok, 4294967295u), -199);
-  EXPECT_TRUE(same_matrix(coords, points({{0, 0}, {1, 0}})));
-  EXPECT_TRUE(same_matrix(ok, edges({{0, 1}, {1, 0}})));
-}

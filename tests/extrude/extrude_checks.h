@@ -4,31 +4,12 @@
 #include <test_support.h>
 
 #include <cmath>
-#include <limits>
 
 namespace extrude_checks {
 
 using zarn::dense1D;
 using zarn::dense2D;
 using zarn::vector_fixed;
-
-constexpr unsigned int max_u32 = 4294967295u;
-const double inf = std::numeric_limits<double>::infinity();
-const double not_a_number = std::numeric_limits<double>::quiet_NaN();
-
-// A point of D components from the first D of (x, y, z).
-template <int D>
-vector_fixed<double, D> vec(double x, double y, double z = 0.0) {
-  vector_fixed<double, D> v;
-  const double c[3] = {x, y, z};
-  for (int i = 0; i < D; ++i) v[i] = c[i];
-  return v;
-}
-
-// EXPECT_CODE(matrix, chain, code, call using c and i): `call` on (c, i)
-// returns `code`.
-#define EXPECT_CODE(m, chain, code, ...) \
-  EXPECT_EQ(([&](auto& c, auto& i) { return __VA_ARGS__; })(m, chain), code)
 
 // A D-row matrix holding the given nodes.
 template <int D>

@@ -3,8 +3,6 @@
 
 #include <linegen/linegen.h>
 
-#include <type_traits>
-
 #include "extrude_checks.h"
 
 namespace {
@@ -54,20 +52,6 @@ TEST(RotationMatrix, IdentitySeriesBoundAndClosedForm) {
   EXPECT_LT(max_difference(rotation_matrix(V3(0, at, 0)), rotation_matrix(V3(0, above, 0))), 1e-16);
 }
 
-TEST(ExtrudeRotate, PlanarQuarterTurn) {
-  dense2D<double> coords;
-  Ids chain;
-  ASSERT_EQ(extrude_rotate(coords, V2(1, 0), V2(0, 0), pi / 2, 2u, chain), 0);
-  EXPECT_EQ(to_vector(chain), (std::vector<unsigned int>{0, 1, 2}));
-  EXPECT_TRUE(node_at<2>(coords, 1, V2(std::sqrt(0.5), std::sqrt(0.5)), 1e-15));
-  EXPECT_TRUE(node_at<2>(coords, 2, V2(0, 1), 1e-15));
-  // A negative angle turns clockwise, about an offset centre.
-  Ids chain2 = ids({0});
-  ASSERT_EQ(extrude_rotate(coords, 0u, V2(1, 1), -pi / 2, 1u, chain2), 0);
-  EXPECT_EQ(to_vector(chain2), (std::vector<unsigned int>{0, 0, 3}));
-  EXPECT_TRUE(node_at<2>(coords, 3, V2(0, 1), 1e-15));
-}
-
 TEST(ExtrudeRotate, SpatialQuarterTurnAndStartOnAxis) {
   dense2D<double> coords;
   Ids chain;
@@ -77,28 +61,11 @@ TEST(ExtrudeRotate, SpatialQuarterTurnAndStartOnAxis) {
   // A start on the axis: with a count, copies of the start; with sizes, -3.
   ASSERT_EQ(extrude_rotate(coords, V3(0, 0, 5), V3(0, 0, 1), V3(0, 0, 1), 2u, chain), 0);
   EXPECT_TRUE(node_at<3>(coords, 4, V3(0, 0, 5), 0));
-  EXPECT_CODE(coords, chain, -3,
-              extrude_rotate(c, V3(0, 0, 5), V3(0, 0, 1), V3(0, 0, 1), 1.0, 1.0, false, i));
+  EXPECT_EQ(extrude_rotate(coords, V3(0, 0, 5), V3(0, 0, 1), V3(0, 0, 1), 1.0, 1.0, false, chain), -3);
   // A full turn ends on top of the start, as a new node.
   ASSERT_EQ(extrude_rotate(coords, 1u, V3(0, 0, 0), V3(2 * pi, 0, 0), 4u, chain), 0);
   EXPECT_TRUE(node_at<3>(coords, 5, V3(0, 0, 1), 1e-15));
   EXPECT_TRUE(node_at<3>(coords, 8, V3(0, 1, 0), 1e-15));
-}
-
-TEST(ExtrudeRotate, CountFromSizes) {
-  // Radius 1, angle pi: pi segments of size 1 round to 3, or 4 when even.
-  for (bool even : {false, true}) {
-    dense2D<double> coords;
-    Ids chain;
-    ASSERT_EQ(extrude_rotate(coords, V2(1, 0), V2(0, 0), pi, 1.0, 1.0, even, chain), 0);
-    EXPECT_EQ(chain.size(), even ? 5u : 4u);
-    EXPECT_TRUE(node_at<2>(coords, chain.size() - 1, V2(-1, 0), 1e-15));
-  }
-  // 3D: the length is the distance to the axis times the angle.
-  dense2D<double> coords;
-  Ids chain;
-  ASSERT_EQ(extrude_rotate(coords, V3(2, 0, 7), V3(0, 0, 0), V3(0, 0, 2.5), 1.0, 1.0, false, chain), 0);
-  EXPECT_EQ(chain.size(), 6u);  // 5 segments
 }
 
 // The angles of a graded arc follow the integral of 1/h along the arc, at
@@ -127,78 +94,5 @@ TEST(ExtrudeRotate, GradedArcFollowsTheSizeIntegral) {
       EXPECT_TRUE(node_at<3>(c3, i, V3(c2(0, i), c2(1, i), 4 * scale), 1e-14));
   }
 }
-
-TEST(ExtrudeRotate, CountZero) {
-  dense2D<double> wrong_rows(3, 2, 1.0), empty, one = nodes<3>({V3(1, 0, 0)});
-  Ids chain = ids({1});
-  EXPECT_CODE(wrong_rows, chain, 0, extrude_rotate(c, V2(1, 0), V2(0, 0), 1.0, 0u, i));
-  EXPECT_CODE(empty, chain, 0, extrude_rotate(c, V3(1, 0, 0), V3(0, 0, 0), V3(0, 0, 1), 0u, i));
-  EXPECT_CODE(empty, chain, 0, extrude_rotate(c, 0u, V2(0, 0), 1.0, 0u, i));
-  // The 3D node overload alone calls a zero count an invalid fifth argument.
-  EXPECT_CODE(one, chain, -5, extrude_rotate(c, 0u, V3(0, 0, 0), V3(0, 0, 1), 0u, i));
-}
-
-// The rotation argument of dimension D: an angle, or a turn about z.
-double turn(double angle, std::integral_constant<int, 2>) { return angle; }
-V3 turn(double angle, std::integral_constant<int, 3>) { return V3(0, 0, angle); }
-
-// Each overload's codes in check order.
-template <int D>
-void check_codes_in_order() {
-  using V = vector_fixed<double, D>;
-  using dim = std::integral_constant<int, D>;
-  const V p = vec<D>(1, 0, 0), centre = vec<D>(0, 0, 0), on_centre = vec<D>(0, 0, 0);
-  // The four overloads, (coords, chain) first.
-  auto point_count = [&](auto& c, auto& i, const V& start, double a, unsigned int count) {
-    return extrude_rotate(c, start, centre, turn(a, dim()), count, i);
-  };
-  auto point_sizes = [&](auto& c, auto& i, const V& start, double a, double h0, double h1) {
-    return extrude_rotate(c, start, centre, turn(a, dim()), h0, h1, true, i);
-  };
-  auto node_count = [&](auto& c, auto& i, unsigned int s, double a, unsigned int count) {
-    return extrude_rotate(c, s, centre, turn(a, dim()), count, i);
-  };
-  auto node_sizes = [&](auto& c, auto& i, unsigned int s, double a, double h0, double h1) {
-    return extrude_rotate(c, s, centre, turn(a, dim()), h0, h1, false, i);
-  };
-  dense2D<double> other_rows(D == 2 ? 3 : 2, 1, 0.0), empty, one = nodes<D>({p}), empty_rows(D, 0);
-  dense2D<double> centre_node = nodes<D>({on_centre});
-  Ids chain = ids({42});
-
-  EXPECT_CODE(other_rows, chain, -1, point_count(c, i, p, 1.0, 2u));
-  EXPECT_CODE(other_rows, chain, -1, point_sizes(c, i, p, 0.0, -1.0, -1.0));
-  for (auto* m : {&empty, &one}) {
-    EXPECT_CODE(*m, chain, -3, point_sizes(c, i, on_centre, 1.0, -1.0, -1.0));
-    EXPECT_CODE(*m, chain, -3, point_sizes(c, i, p, 0.0, -1.0, -1.0));
-    EXPECT_CODE(*m, chain, -3, point_sizes(c, i, p, not_a_number, 1.0, 1.0));
-    for (double bad : {0.0, -1.0, inf, not_a_number}) {
-      EXPECT_CODE(*m, chain, -5, point_sizes(c, i, p, 1.0, bad, -1.0)) << bad;
-      EXPECT_CODE(*m, chain, -6, point_sizes(c, i, p, 1.0, 1.0, bad)) << bad;
-    }
-    EXPECT_CODE(*m, chain, -199, point_sizes(c, i, p, 1e300, 1e-300, 1e-300));
-    // An infinite angle: an infinite arc in 2D, an undefined one (d x W is
-    // NaN) in 3D.
-    EXPECT_CODE(*m, chain, D == 2 ? -199 : -3, point_sizes(c, i, p, inf, 1.0, 1.0));
-    EXPECT_CODE(*m, chain, -199, point_count(c, i, p, 1.0, max_u32));
-  }
-  for (auto* m : {&empty, &other_rows}) {
-    EXPECT_CODE(*m, chain, -1, node_count(c, i, 0u, 1.0, 1u));
-    EXPECT_CODE(*m, chain, -1, node_sizes(c, i, 0u, 0.0, -1.0, -1.0));
-  }
-  EXPECT_CODE(empty_rows, chain, -2, node_sizes(c, i, 0u, 0.0, -1.0, -1.0));
-  EXPECT_CODE(one, chain, -2, node_count(c, i, 1u, 1.0, 1u));
-  EXPECT_CODE(one, chain, -2, node_sizes(c, i, max_u32, 0.0, -1.0, -1.0));
-  EXPECT_CODE(centre_node, chain, -3, node_sizes(c, i, 0u, 1.0, -1.0, -1.0));
-  EXPECT_CODE(one, chain, -3, node_sizes(c, i, 0u, 0.0, -1.0, -1.0));
-  for (double bad : {0.0, -1.0, inf, -inf, not_a_number}) {
-    EXPECT_CODE(one, chain, -5, node_sizes(c, i, 0u, -1.0, bad, not_a_number)) << bad;
-    EXPECT_CODE(one, chain, -6, node_sizes(c, i, 0u, -1.0, 1.0, bad)) << bad;
-  }
-  EXPECT_CODE(one, chain, -199, node_sizes(c, i, 0u, 1.0, 1e-300, 1e-300));
-  EXPECT_CODE(one, chain, -199, node_count(c, i, 0u, 1.0, max_u32));
-}
-
-TEST(ExtrudeRotate, CodesInCheckOrder2D) { check_codes_in_order<2>(); }
-TEST(ExtrudeRotate, CodesInCheckOrder3D) { check_codes_in_order<3>(); }
 
 }  // namespace

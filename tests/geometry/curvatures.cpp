@@ -37,18 +37,3 @@ TEST(Curvatures, CircleGivesInverseRadiusAtAnyScale) {
     for (int i = 0; i < n; ++i) ASSERT_TRUE(near_rel(c[i] * R, 1.0, 1e-4)) << R << " at " << i;
   }
 }
-
-TEST(Curvatures, ShortChainsAndErrorsEmptyTheOutput) {
-  const auto coords = points({{0, 0}, {1, 0}, {1, 1}});
-  zarn::dense1D<double, 8> c = values({5, 5, 5, 5});
-  EXPECT_EQ(curvatures(coords, ids({0, 2}), c), 0);
-  EXPECT_TRUE(same_vector(c, values({0, 0})));
-  EXPECT_EQ(curvatures(zarn::dense2D<double>(4, 1), ids({}), c), 0);  // before the row check
-  EXPECT_TRUE(c.empty());
-  c = values({5});
-  EXPECT_EQ(curvatures(zarn::dense2D<double>(1, 4), ids({0, 1, 2}), c), -1);
-  EXPECT_TRUE(c.empty());
-  c = values({5});
-  EXPECT_EQ(curvatures(coords, ids({0, 1, 3}), c), -2);
-  EXPECT_TRUE(c.empty());
-}

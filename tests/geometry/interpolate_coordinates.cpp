@@ -32,21 +32,3 @@ TEST(InterpolateCoordinates, PlacesAlongPiecesAndClampsAtBothEnds) {
   EXPECT_EQ(column(c4, 3), (std::vector<double>{0, 0, 0, 0}));
   EXPECT_EQ(column(c4, 4), column(c4, 1));
 }
-
-TEST(InterpolateCoordinates, RejectsInOrderAndChangesNothing) {
-  const auto chain = ids({0, 1, 2, 3});
-  const auto params = values({0, 1, 1, 3});
-  auto coords = chain_coords();
-  // Two faults at once: the earlier check decides.
-  EXPECT_EQ(interpolate_coordinates(coords, chain, values({0, 1}), ids({4}), values({1, 2})), -2);
-  EXPECT_EQ(interpolate_coordinates(coords, chain, values({0, 2, 1, 3}), ids({4}), values({1, 2})), -3);
-  EXPECT_EQ(interpolate_coordinates(coords, chain, values({0, std::nan(""), 1, 3}), ids({4}), values({1})),
-            -3);
-  EXPECT_EQ(interpolate_coordinates(coords, chain, params, ids({4}), values({1, 2})), -4);
-  EXPECT_EQ(interpolate_coordinates(coords, chain, params, ids({4, 5}), values({2, 1})), -5);
-  EXPECT_EQ(interpolate_coordinates(coords, ids({99}), values({0}), ids({}), values({})), 0);
-  EXPECT_EQ(interpolate_coordinates(coords, ids({}), values({}), ids({4}), values({0})), -2);
-  EXPECT_EQ(interpolate_coordinates(coords, ids({0, 7}), values({0, 1}), ids({4}), values({0.5})), -2);
-  EXPECT_EQ(interpolate_coordinates(coords, chain, params, ids({4, 7}), values({0.5, 1})), -4);
-  EXPECT_TRUE(same_matrix(coords, chain_coords()));
-}

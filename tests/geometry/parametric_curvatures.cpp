@@ -33,27 +33,3 @@ TEST(ParametricCurvatures, ArcOfCircleByArcLengthAndStraightLine) {
   ASSERT_EQ(parametric_curvatures(values({0, 1, 2, 3}), e, zarn::dense2D<double>(2, 4, 1.0), k), 0);
   EXPECT_TRUE(same_vector(k, values({0, 0, 0, 0})));  // node 3: in no edge
 }
-
-TEST(ParametricCurvatures, NodeDividedOnceEvenThroughALoopEdge) {
-  // Edges (0, 1) and (1, 1): the loop edge must not divide node 1 again.
-  zarn::dense2D<unsigned int> e(2, 2);
-  e(0, 0) = 0, e(1, 0) = 1, e(0, 1) = 1, e(1, 1) = 1;
-  zarn::dense1D<double, 8> k;
-  ASSERT_EQ(parametric_curvatures(values({0, 2}), e, points({{1, 0}, {0, 1}}), k), 0);
-  // S = (1, 1), D = (-1, 1): 4 |D x S| / |S|^3 = 8 / 2^1.5, over a step of 2.
-  EXPECT_DOUBLE_EQ(k[0], 8 / std::pow(2.0, 1.5) / 2);
-  EXPECT_DOUBLE_EQ(k[1], k[0]);
-}
-
-TEST(ParametricCurvatures, ErrorsInOrder) {
-  zarn::dense1D<double, 8> k = values({3});
-  zarn::dense2D<unsigned int> e(2, 1);
-  e(0, 0) = 0, e(1, 0) = 1;
-  EXPECT_EQ(
-      parametric_curvatures(values({0, 1}), zarn::dense2D<unsigned int>(2, 0), zarn::dense2D<double>(), k),
-      0);
-  EXPECT_TRUE(k.empty());
-  EXPECT_EQ(parametric_curvatures(values({0}), e, zarn::dense2D<double>(4, 1), k), -2);
-  EXPECT_EQ(parametric_curvatures(values({0, 1}), e, zarn::dense2D<double>(4, 2), k), -3);
-  EXPECT_EQ(parametric_curvatures(values({0, 1}), e, zarn::dense2D<double>(2, 1), k), -3);
-}

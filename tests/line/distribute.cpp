@@ -63,6 +63,7 @@ TEST(DistributeIso, CountRuleAtItsThresholdsAndBoundingOrder) {
     EXPECT_TRUE(r.params.empty());
   }
   EXPECT_EQ(bounded_element_count(std::nan(""), {false, 2, 9}), 2u);
+  EXPECT_EQ(bounded_element_count(0.0, {false, 1, 9}), 1u);
   EXPECT_EQ(bounded_element_count(INFINITY, {false, 1, 100}), 100u);
 }
 

@@ -53,79 +53,6 @@ TEST(MeshLine, AppendsIndicesAndSizesAndCarriesChordLength) {
   }
 }
 
-// Every bad input gets its code, in check order. A count that cannot be
-// numbered with 32-bit identifiers is a memory failure: -199 from every
-// overload, not moved to -198 by those without parameters.
-TEST(MeshLine, StatusCodeOfEachCheckInCheckOrder) {
-  const dense2D<double> start2 = points({{0, 0}, {1, 0}, {2, 0}}),
-                        start3 = points({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}});
-  const dense2D<double> wrong = points({{1, 0, 1}});
-  const Ids chain = ids({0, 1, 2});
-  const Values p = values({0, 0.5, 1}), h = values({1, 1, 1}), tiny = values({1e-150, 1e-150, 1e-150});
-  const dense2D<double> m2 = iso_metrics(h, 2), m3 = iso_metrics(h, 3), tiny2 = iso_metrics(tiny, 2);
-  dense2D<double> c2, c3, one_row(1, 3, 0.0), far = points({{-1e308, 0}, {1e308, 0}}), om, om_wrong;
-  Ids oi;
-  Values op, os;
-  auto sp = [&](dense2D<double>& c, const Ids& ch, const Values& pr, const Values& s, unsigned nmin = 1,
-                unsigned nmax = 9) {
-    return mesh_line(c, ch, pr, s, false, nmin, nmax, 0.0, 0.0, oi, op, os);
-  };
-  auto s = [&](dense2D<double>& c, const Ids& ch, const Values& sz, unsigned nmin = 1, unsigned nmax = 9) {
-    return mesh_line(c, ch, sz, false, nmin, nmax, 0.0, 0.0, oi, op, os);
-  };
-  auto mp = [&](dense2D<double>& c, const Ids& ch, const Values& pr, const dense2D<double>& m,
-                unsigned nmin = 1, unsigned nmax = 9) {
-    return mesh_line(c, ch, pr, m, false, nmin, nmax, 0.0, 0.0, oi, op, om);
-  };
-  auto m = [&](dense2D<double>& c, const Ids& ch, const dense2D<double>& mt, unsigned nmin = 1,
-               unsigned nmax = 9) { return mesh_line(c, ch, mt, false, nmin, nmax, 0.0, 0.0, oi, op, om); };
-  // clang-format off
-  const std::pair<int, std::function<int()>> rows[] = {
-      {-1, [&] { return sp(one_row, chain, p, h); }},
-      {-2, [&] { return sp(c2, ids({0}), values({0}), h); }},
-      {-2, [&] { return sp(c2, ids({0, 3}), values({0, 1}), h); }},  // identifier outside coords
-      {-3, [&] { return sp(c2, chain, values({0, 0.5, 0.4}), h); }},
-      {-3, [&] { return sp(c2, chain, values({0, 0.5}), h); }},
-      {-3, [&] { return sp(c2, chain, values({0, NAN, 1}), h); }},
-      {-4, [&] { return sp(c2, chain, p, values({1, 1})); }},
-      {-4, [&] { return sp(c2, chain, p, values({1, 0, 1})); }},
-      {-4, [&] { return sp(c2, chain, p, values({1, INFINITY, 1})); }},
-      {-6, [&] { return sp(c2, chain, p, h, 5, 4); }},
-      {-6, [&] { return sp(c2, chain, p, h, 0, 4); }},
-      {-3, [&] { return sp(c2, chain, values({0, 0.5, 0.4}), h, 5, 4); }},
-      {-199, [&] { return sp(c2, chain, p, tiny, 1, no_count); }},
-      // Without parameters: the chord length must be positive and finite,
-      // codes below -3 move up by one.
-      {-2, [&] { return s(c2, ids({0, 0, 0}), h); }},
-      {-2, [&] { return s(c2, ids({0, 7}), h); }},
-      {-2, [&] { return s(far, ids({0, 1}), h); }},
-      {-3, [&] { return s(c2, chain, values({1, 1})); }},
-      {-5, [&] { return s(c2, chain, h, 3, 2); }},
-      {-199, [&] { return s(c2, chain, tiny, 1, no_count); }},
-      // Metrics: rows for the dimension, enough columns, positive definite;
-      // an output of another dimension.
-      {-4, [&] { return mp(c2, chain, p, m3); }},
-      {-4, [&] { return mp(c3, chain, p, m2); }},
-      {-4, [&] { return mp(c2, chain, p, m2.sub_matrix(0, 0, 3, 2)); }},
-      {-4, [&] { return mp(c2, ids({0, 1}), values({0, 1}), points({{1, 2, 1}, {1, 0, 1}})); }},
-      {-6, [&] { return mp(c2, chain, p, m2, 2, 1); }},
-      {-12, [&] { return mesh_line(c3, chain, p, m3, false, 1, 9, 0.0, 0.0, oi, op, om_wrong); }},
-      {-199, [&] { return mp(c2, chain, p, tiny2, 1, no_count); }},
-      {-11, [&] { return mesh_line(c3, chain, m3, false, 1, 9, 0.0, 0.0, oi, op, om_wrong); }},
-      {-3, [&] { return m(c3, chain, m2); }},
-      {-5, [&] { return m(c3, chain, m3, 0); }},
-      {-2, [&] { return m(c3, ids({0, 3}), m3); }},
-      {-199, [&] { return m(c2, chain, tiny2, 1, no_count); }}};
-  // clang-format on
-  for (const auto& row : rows) {
-    c2.copy(start2);
-    c3.copy(start3);
-    om_wrong.copy(wrong);
-    EXPECT_EQ(row.second(), row.first) << "row " << (&row - rows);
-  }
-  EXPECT_EQ(sp(c2, chain, p, values({1, 1, 1, -5})), 0);  // only the first n sizes count
-}
-
 // A zig-zag whose first pass is measured along the polyline and later passes
 // along the chords of the previous mesh: 6 elements, then 5, then 5 again,
 // which stops the passes. A line whose last two parameters are equal: the
@@ -270,6 +197,56 @@ TEST(MeshLine, IsotropicMetricsReproduceSizesThroughEveryOverload) {
         for (std::size_t j = 0; j < mb.cols(); ++j)
           for (std::size_t r = 0; r < mb.rows(); ++r) EXPECT_NEAR(mb(r, j), want(r, j), 1e-9 * want(0, j));
       }
+    }
+  }
+}
+
+// A metric mesh does not depend on the frame: turning the polyline and its
+// (anisotropic, sheared) metrics by one rotation turns the mesh, its
+// metrics with it, in the plane and in space, with or without the curvature
+// cap and the refinement.
+TEST(MeshLine, RotatingNodesAndMetricsTogetherRotatesTheMesh) {
+  const double c = std::cos(0.7), s = std::sin(0.7);
+  const double P[3][3] = {{0, 0, 0}, {1, 0.3, 0.1}, {2.5, 0.2, -0.3}}, scale[3] = {40, 80, 28};
+  for (std::size_t dim : {2, 3}) {
+    const double t = dim == 2 ? 1.0 : 0.6;  // the plane turns about z, space also about x
+    const double R[3][3] = {{c, -s, 0}, {t * s, t * c, -0.8}, {0.8 * s, 0.8 * c, 0.6}};
+    const double M[3][3] = {{4, 1.5, 0.5}, {1.5, 9, -1}, {0.5, -1, 6}};
+    auto packed = [&](const double(&m)[3][3], double* out) {
+      const int pairs[6][2] = {{0, 0}, {0, 1}, {1, 1}, {0, 2}, {1, 2}, {2, 2}};
+      for (std::size_t k = 0; k < (dim == 2 ? 3u : 6u); ++k) out[k] = m[pairs[k][0]][pairs[k][1]];
+    };
+    dense2D<double> a(dim, 3), b(dim, 3), ma(dim == 2 ? 3 : 6, 3), mb(ma.rows(), 3);
+    for (std::size_t j = 0; j < 3; ++j) {
+      double turned[3][3] = {};  // R M R^T, from the leading dim x dim blocks
+      for (std::size_t r = 0; r < dim; ++r) {
+        a(r, j) = P[j][r];
+        b(r, j) = 0;
+        for (std::size_t q = 0; q < dim; ++q) b(r, j) += R[r][q] * P[j][q];
+        for (std::size_t q = 0; q < dim; ++q)
+          for (std::size_t u = 0; u < dim; ++u)
+            for (std::size_t v = 0; v < dim; ++v) turned[r][q] += R[r][u] * M[u][v] * R[q][v] * scale[j];
+      }
+      double base[3][3];
+      for (int r = 0; r < 3; ++r)
+        for (int q = 0; q < 3; ++q) base[r][q] = M[r][q] * scale[j];
+      packed(base, ma.col(j));
+      packed(turned, mb.col(j));
+    }
+    for (double chordal : {0.0, -0.05, 0.01}) {
+      outputs oa, ob;
+      dense2D<double> fa, fb;
+      ASSERT_EQ(mesh_line(a, ids({0, 1, 2}), ma, false, 1, 1000, chordal, 0.0, oa.indices, oa.params, fa), 0);
+      ASSERT_EQ(mesh_line(b, ids({0, 1, 2}), mb, false, 1, 1000, chordal, 0.0, ob.indices, ob.params, fb), 0);
+      ASSERT_TRUE(same_vector(oa.indices, ob.indices)) << dim << " " << chordal;
+      ASSERT_GT(oa.indices.size(), 8u);
+      for (std::size_t j = 3; j < a.cols(); ++j)
+        for (std::size_t r = 0; r < dim; ++r) {
+          double turned = 0;
+          for (std::size_t q = 0; q < dim; ++q) turned += R[r][q] * a(q, j);
+          EXPECT_NEAR(b(r, j), turned, 1e-9) << dim << " " << chordal << " node " << j;
+        }
+      for (std::size_t k = 0; k < oa.params.size(); ++k) EXPECT_NEAR(oa.params[k], ob.params[k], 1e-9);
     }
   }
 }

@@ -44,69 +44,6 @@ bool distribute_aniso(const dense2D<double>& coords, const Ids& chain, const Val
 // they prescribe the sizes 1 and 0.5.
 dense2D<double> irreducible_pair() { return points({{1, 0, 1}, {4, 0, 1e300}}); }
 
-TEST(OverflowRegressions, InfiniteElementCountFailsTheEngine) {
-  const double tiny = 5e-324;  // the smallest subnormal: 10 / tiny overflows
-  const struct {
-    dense2D<double> coords;
-    Values sizes;
-  } cases[] = {{points({{0, 0}, {10, 0}}), values({tiny, tiny})},
-               {points({{-1e308, 0}, {1e308, 0}}), values({1, 1})}};
-  for (const auto& c : cases) {
-    for (bool even : {false, true}) {
-      dense2D<double> nc = points({{9, 9}});
-      Values ns = values({9}), np = values({9});
-      EXPECT_FALSE(distribute_iso<2>(c.coords, ids({0, 1}), values({0, 1}), c.sizes, even, 1, 4, nc, ns, np));
-      EXPECT_TRUE(nc.empty());
-      EXPECT_TRUE(ns.empty());
-      EXPECT_TRUE(np.empty());
-    }
-  }
-  // A NaN total still inserts nothing and succeeds.
-  dense2D<double> nc;
-  Values ns, np;
-  EXPECT_TRUE(distribute_iso<2>(points({{0, 0}, {std::nan(""), 0}}), ids({0, 1}), values({0, 1}),
-                                values({1, 1}), false, 3, 4, nc, ns, np));
-  EXPECT_TRUE(nc.empty());
-}
-
-// A node that falls exactly on an interior chain node takes that node's
-// parameter, not one rounded past it (2.18... + 1 * (7.03... - 2.18...)
-// exceeds 7.03... by one unit in the last place).
-TEST(OverflowRegressions, ParameterAtASegmentEndStaysWithinTheChain) {
-  dense2D<double> nc;
-  Values ns, np;
-  const Values params = values({2.1882352941176495, 7.033858575930787, 7.033858575930787});
-  ASSERT_TRUE(distribute_iso<2>(points({{0, 0}, {1, 0}, {2, 0}}), ids({0, 1, 2}), params, values({1, 1, 1}),
-                                false, 2, 2, nc, ns, np));
-  ASSERT_EQ(np.size(), 1u);
-  EXPECT_EQ(np[0], params[1]);
-}
-
-// A segment whose length in a metric overflows has no finite element count:
-// the call fails instead of taking a single element against force_even.
-TEST(OverflowRegressions, MetricLengthThatOverflowsFails) {
-  const dense2D<double> coords0 = points({{0, 0, 0}, {0, 0, 1.797e308}});
-  const dense2D<double> metrics = points({{1, 0, 1, 0, 0, 0.25}, {1, 0, 1, 0, 0, 0.25}});
-  dense2D<double> nc, nm;
-  Values np;
-  EXPECT_FALSE(distribute_aniso<3>(coords0, ids({0, 1}), values({0, 1}), metrics, true, 1, 10, nc, nm, np));
-  EXPECT_TRUE(nc.empty() && nm.empty() && np.empty());
-  dense2D<double> coords;
-  coords.copy(coords0);
-  dense1D<unsigned int, 8> out;
-  Values op;
-  dense2D<double> om;
-  EXPECT_EQ(
-      mesh_line(coords, ids({0, 1}), values({0, 1}), metrics, true, 1, 4294967295u, 1e-300, 0.5, out, op, om),
-      -199);
-  // Differences that overflow: with a zero off-diagonal the quadratic form
-  // was NaN, the segment counted 0 and nmin placed NaN nodes.
-  dense2D<double> far = points({{1.7976931348623157e308, 1.7976931348623157e308}, {-1e308, -9.5}});
-  const dense2D<double> iso = points({{3.5, 0, 3.5}, {3.5, 0, 3.5}});
-  EXPECT_EQ(mesh_line(far, ids({0, 1}), values({0, 1}), iso, true, 3, 218, 4.0, 0.0, out, op, om), -199);
-  EXPECT_EQ(far.cols(), 2u);
-}
-
 // The segment whose pair cannot be reduced follows its directional sizes as
 // the isotropic engine would, and each new node takes the nearer end's
 // metric scaled to the linear size at its position.

@@ -44,18 +44,6 @@ TEST(InterpolateSizes, BracketingEndsDuplicatesAndUnsortedInput) {
   }
 }
 
-TEST(InterpolateSizes, CodesAndOutputsOnFailure) {
-  dense1D<double, 8> out{9.0};
-  EXPECT_EQ(interpolate_metrics(values({0, 1}), values({1}), values({0.5}), out), -1);
-  EXPECT_EQ(to_vector(out), std::vector<double>{9.0});
-  // Targets without sources: -1, output unchanged.
-  EXPECT_EQ(interpolate_metrics(values({}), values({}), values({0.5}), out), -1);
-  EXPECT_EQ(to_vector(out), std::vector<double>{9.0});
-  // No targets: success and an empty output.
-  EXPECT_EQ(interpolate_metrics(values({}), values({}), values({}), out), 0);
-  EXPECT_TRUE(out.empty());
-}
-
 namespace {
 
 dense2D<double> metric_columns(std::initializer_list<std::initializer_list<double>> cols) {
@@ -105,35 +93,6 @@ TEST(InterpolateMetrics, IrreducibleBracketTakesTheNearerMetric) {
   EXPECT_EQ(column(out, 0), column(m, 0));
   EXPECT_EQ(column(out, 1), column(m, 1));
   EXPECT_EQ(column(out, 2), column(m, 1));
-}
-
-TEST(InterpolateMetrics, CodesInCheckOrder) {
-  const dense2D<double> m3 = metric_columns({{1, 0, 1}, {2, 0, 2}});
-  dense2D<double> out(3, 2, 5.0);
-  EXPECT_EQ(interpolate_metrics(values({0}), m3, values({0.5}), out), -1);
-  EXPECT_EQ(interpolate_metrics(values({1, 0}), m3, values({0.5}), out), -1);
-  EXPECT_EQ(interpolate_metrics(values({0, NAN}), m3, values({0.5}), out), -1);
-  const dense2D<double> m4(4, 2, 1.0);
-  EXPECT_EQ(interpolate_metrics(values({0, 1}), m4, values({0.5}), out), -2);
-  EXPECT_EQ(interpolate_metrics(values({0, 1}), m3, values({0.5, 0.2}), out), -3);
-  EXPECT_EQ(interpolate_metrics(values({0, 1}), m3, values({NAN}), out), -3);
-  dense2D<double> out6(6, 1, 5.0);
-  EXPECT_EQ(interpolate_metrics(values({0, 1}), m3, values({0.5}), out6), -4);
-  EXPECT_EQ(out6.cols(), 1u);
-  EXPECT_EQ(out6(0, 0), 5.0);
-  // Targets without sources.
-  EXPECT_EQ(interpolate_metrics(values({}), dense2D<double>(3, 0), values({0.5}), out), -1);
-  // The failed calls left the output alone.
-  EXPECT_EQ(out.cols(), 2u);
-  EXPECT_EQ(out(0, 0), 5.0);
-  // No rows: the output gets no rows and one column per target.
-  dense2D<double> none(0, 2), empty_out;
-  EXPECT_EQ(interpolate_metrics(values({0, 1}), none, values({0.5, 0.7, 0.9}), empty_out), 0);
-  EXPECT_EQ(empty_out.rows(), 0u);
-  EXPECT_EQ(empty_out.cols(), 3u);
-  // No targets.
-  EXPECT_EQ(interpolate_metrics(values({0, 1}), m3, values({}), out), 0);
-  EXPECT_EQ(out.cols(), 0u);
 }
 
 // Sources more than the largest double apart: the fraction of a target is

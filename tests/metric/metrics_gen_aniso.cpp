@@ -98,49 +98,6 @@ TEST(MetricsGenAniso2d, EdgesWorkedExampleAndSizeRule) {
   EXPECT_TRUE(column_near(d, 0, {0.625, -0.375, 0.625}, 1e-14));
 }
 
-TEST(MetricsGenAniso2d, CodesInCheckOrderAndUntouchedMetrics) {
-  dense2D<double> m(3, 1, 7.0);
-  const dense2D<double> v = points({{1, 0}, {0, 1}});
-  EXPECT_EQ(metrics_gen_aniso2d(points({{1, 0, 0}}), ids({}), -1.0, -1.0, m), 0);
-  EXPECT_EQ(metrics_gen_aniso2d(points({{1, 0, 0}}), ids({0}), 1.0, 1.0, m), -1);
-  EXPECT_EQ(metrics_gen_aniso2d(v, ids({0, 2}), -1.0, 1.0, m), -2);
-  EXPECT_EQ(metrics_gen_aniso2d(v, ids({0}), NAN, 1.0, m), -3);
-  EXPECT_EQ(metrics_gen_aniso2d(v, ids({0}), 1.0, 0.0, m), -4);
-  dense2D<double> m6(6, 1, 7.0);
-  EXPECT_EQ(metrics_gen_aniso2d(v, ids({0}), 1.0, 1.0, m6), -5);
-
-  const dense2D<double> x = points({{0, 0}, {1, 0}});
-  EXPECT_EQ(metrics_gen_aniso2d(x, dense2D<unsigned int>(), 1.0, m6), 0);
-  EXPECT_EQ(metrics_gen_aniso2d(points({{0}, {1}}), edges({{0, 1}}), 1.0, m), -1);
-  EXPECT_EQ(metrics_gen_aniso2d(x, dense2D<unsigned int>(3, 1, 0u), 1.0, m), -2);
-  EXPECT_EQ(metrics_gen_aniso2d(x, edges({{0, 2}}), 1.0, m), -2);
-  EXPECT_EQ(metrics_gen_aniso2d(x, edges({{0, 1}}), 1.0, m6), -4);
-  EXPECT_EQ(m.cols(), 1u);
-  EXPECT_EQ(m(0, 0), 7.0);
-  EXPECT_EQ(m6(5, 0), 7.0);
-}
-
-TEST(MetricsGenAniso3d, EdgesAreIsotropicAcross) {
-  const dense2D<double> x = points({{0, 0, 0}, {1, 2, 2}});  // length 3
-  dense2D<double> m;
-  ASSERT_EQ(metrics_gen_aniso3d(x, edges({{0, 1}}), -0.5, m), 0);
-  ASSERT_EQ(m.rows(), 6u);
-  for (std::size_t j = 0; j < 2; ++j) {
-    EXPECT_NEAR(size_along(m, j, 1, 2, 2), 3.0, 1e-14);
-    EXPECT_NEAR(size_along(m, j, 2, -1, 0), 1.5, 1e-14);
-    EXPECT_NEAR(size_along(m, j, 2, 2, -3), 1.5, 1e-14);
-  }
-  // lambda_t t t^T + lambda_n (I - t t^T).
-  const double t[3] = {1.0 / 3, 2.0 / 3, 2.0 / 3};
-  const double lt = 1.0 / 9, ln = 1.0 / 2.25;
-  EXPECT_NEAR(m(1, 0), (lt - ln) * t[0] * t[1], 1e-15);
-  EXPECT_NEAR(m(5, 0), ln + (lt - ln) * t[2] * t[2], 1e-15);
-
-  dense2D<double> m3(3, 1, 1.0);
-  EXPECT_EQ(metrics_gen_aniso3d(x, edges({{0, 1}}), 1.0, m3), -4);
-  EXPECT_EQ(metrics_gen_aniso3d(points({{0, 0}, {1, 1}}), edges({{0, 1}}), 1.0, m), -1);
-}
-
 TEST(MetricsGenAniso3d, BendRulesOfTheBinormalForm) {
   // Straight chain of equal edges: h_normal in every direction across.
   {

@@ -12,23 +12,6 @@
 using namespace testing_support;
 using zarn::linegen::sort;
 
-TEST(Sort, TiesGoByIdentifierAndMismatchChangesNothing) {
-  auto p = values({0.5, 0.1, 0.5});
-  auto id = ids({7, 9, 3});
-  ASSERT_EQ(sort(p, id), 0);
-  EXPECT_TRUE(same_vector(p, values({0.1, 0.5, 0.5})));
-  EXPECT_TRUE(same_vector(id, ids({9, 3, 7})));
-  auto q = values({3, 1, 2});
-  auto two = ids({1, 2});
-  EXPECT_EQ(sort(q, two), -1);
-  EXPECT_TRUE(same_vector(q, values({3, 1, 2})));
-  EXPECT_TRUE(same_vector(two, ids({1, 2})));
-  zarn::dense1D<double, 8> none;
-  zarn::dense1D<unsigned int, 8> no_ids;
-  EXPECT_EQ(sort(none, no_ids), 0);
-  EXPECT_TRUE(none.empty());
-}
-
 TEST(Sort, ViewsSharingTheStorageSeeTheNewOrder) {
   auto p = values({9, 2, 5, 1});
   auto id = ids({0, 1, 2, 3});

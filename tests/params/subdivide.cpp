@@ -49,29 +49,6 @@ TEST(Subdivide, WorkedCountsAndPlacements) {
   EXPECT_EQ(subdivide_unit(0.25, 0.25, true, true, 1, 1).chain.size(), 3u);
 }
 
-TEST(Subdivide, RefusesBadInputAndChangesNothing) {
-  auto p = values({0, 1});
-  auto s = values({0.25});  // shorter than params
-  auto out = ids({5});
-  EXPECT_EQ(subdivide(p, s, ids({0}), false, false, 1, 10, out), -2);
-  EXPECT_EQ(subdivide(p, s, ids({0, 2}), false, false, 0, 10, out), -2);
-  EXPECT_EQ(subdivide(p, s, ids({0, 1}), false, false, 1, 10, out), -2);
-  s = values({0.25, 0.25});
-  EXPECT_EQ(subdivide(p, s, ids({0, 1}), false, false, 0, 10, out), -6);
-  EXPECT_EQ(subdivide(p, s, ids({0, 1}), false, false, 5, 4, out), -6);
-  EXPECT_TRUE(same_vector(out, ids({5})));
-  EXPECT_TRUE(same_vector(p, values({0, 1})));
-  // Sizes that make the count infinite, NaN or zero: the search stays in the
-  // chain and the count stays within the bounds.
-  for (double h : {0.0, -1.0, std::nan(""), 1e-300}) {
-    auto q = values({0, 1, 2});
-    auto z = values({h, h, h});
-    zarn::dense1D<unsigned int, 8> chain;
-    ASSERT_EQ(subdivide(q, z, ids({0, 1, 2}), false, false, 1, 7, chain), 0) << h;
-    EXPECT_LE(chain.size(), 8u) << h;
-  }
-}
-
 TEST(Subdivide, RandomSizesFollowTheRoundingRule) {
   std::mt19937 rng(3);
   std::uniform_real_distribution<double> size(0.01, 0.5), gap(0.0, 1.0);

@@ -31,23 +31,6 @@ void expect_failure(dense2D<double> coords, const dense1D<unsigned int, 8>& list
             -199);
 }
 
-TEST(SplineOverflowRegressions, SamplingFailsWhenTheLengthOverflows) {
-  dense2D<double> samples;
-  Values sample_params, node_params;
-  dense1D<unsigned int, 8> positions;
-  double deviation = 0, length = 0;
-  const dense2D<double> far = points({{-5.7, -7.8, -5.6}, {-5.7, -7.8, 1.797e308}});
-  EXPECT_FALSE(zarn::linegen::sample_spline<3>(far, ids({0, 0, 1, 1}), -0.155, 0.0062, samples, sample_params,
-                                               node_params, positions, deviation, length));
-  // Without a tolerance the same spline samples as far as its length is finite.
-  EXPECT_FALSE(zarn::linegen::sample_spline<3>(far, ids({0, 0, 1, 1}), DBL_MAX, 0.0, samples, sample_params,
-                                               node_params, positions, deviation, length));
-  const dense2D<double> near = points({{-5.7, -7.8, -5.6}, {-5.7, -7.8, 1e100}});
-  EXPECT_TRUE(zarn::linegen::sample_spline<3>(near, ids({0, 0, 1, 1}), DBL_MAX, 0.0, samples, sample_params,
-                                              node_params, positions, deviation, length));
-  EXPECT_TRUE(near_rel(length, 1e100, 1e-12));
-}
-
 TEST(SplineOverflowRegressions, LengthsThatOverflowFail) {
   // Finite nodes whose difference is near the largest double: the spline's
   // length and its parameters cannot be represented.

@@ -62,19 +62,6 @@ TEST(SplinePoint, QuadraticWithOneFreeEnd) {
   EXPECT_NEAR(p[0], 0.5 * tx + 0.25 * (1 - tx), 1e-15);
 }
 
-TEST(SplinePoint, NeighbourTurningBackFreesThatEnd) {
-  // P0 beyond P2 along the chord: D.(P2 - P0) < 0, the start is free.
-  const auto c = points({{3, 0.5}, {0, 0}, {1, 0}, {2, 1}});
-  const auto q = points({{0, 0}, {1, 0}, {2, 1}});
-  for (double t : {0.2, 0.5, 0.9}) {
-    EXPECT_DOUBLE_EQ(at(c, 0, 1, 2, 3, t)[0], at(q, 0, 0, 1, 2, t)[0]);
-    EXPECT_DOUBLE_EQ(at(c, 0, 1, 2, 3, t)[1], at(q, 0, 0, 1, 2, t)[1]);
-  }
-  // Both neighbours turning back: the straight chord.
-  const auto s = points({{3, 0}, {0, 0}, {1, 0}, {-2, 0}});
-  EXPECT_DOUBLE_EQ(at(s, 0, 1, 2, 3, 0.3)[0], 0.3);
-}
-
 TEST(SplinePoint, CubicHitsItsNodesWithContinuousTangentDirection) {
   const auto c = points({{0, 0}, {1, 0.2}, {2.5, 1}, {3, 3}, {2, 4}, {0, 5}});
   for (unsigned k = 0; k + 3 < 6; ++k) {
@@ -95,53 +82,4 @@ TEST(SplinePoint, CubicHitsItsNodesWithContinuousTangentDirection) {
     EXPECT_NEAR(norm(a), std::hypot(c(0, k + 2) - c(0, k + 1), c(1, k + 2) - c(1, k + 1)), 1e-5);
     EXPECT_NEAR(norm(b), std::hypot(c(0, k + 3) - c(0, k + 2), c(1, k + 3) - c(1, k + 2)), 1e-5);
   }
-}
-
-TEST(SplinePoint, SharpSNeverRunsBackwardsAlongItsChord) {
-  // Nearly opposite tangents, each tilted just enough forward to be kept.
-  const auto c = points({{-0.01, -10}, {0, 0}, {1, 0}, {1.01, -10}});
-  EXPECT_GT(std::fabs(at(c, 0, 1, 2, 3, 0.5)[1]), 0.1);  // a real cubic, not the chord
-  double prev = -1.0;
-  for (int i = 0; i <= 200; ++i) {
-    const double x = at(c, 0, 1, 2, 3, i / 200.0)[0];
-    EXPECT_GE(x, prev) << "t = " << i / 200.0;
-    prev = x;
-  }
-}
-
-TEST(SplinePoint, BacktrackingGuardComparisonsAreStrict) {
-  using zarn::linegen::detail::runs_backwards;
-  EXPECT_TRUE(runs_backwards(0.5, -2.0, 1.0, 1.0));    // 0.5 - 4t + 3t^2 < 0 at s = 2/3
-  EXPECT_FALSE(runs_backwards(0.5, -3.0, 1.0, 1.0));   // minimum at s = 1 exactly
-  EXPECT_FALSE(runs_backwards(-1.0, -2.0, 0.0, 1.0));  // d3 = 0: no interior minimum
-  EXPECT_FALSE(runs_backwards(-1.0, -2.0, std::nan(""), 1.0));
-  EXPECT_TRUE(runs_backwards(1.0 / 3.0 + 0.00009, -1.0, 1.0, 1.0));  // minimum just below 1e-4 L2
-  EXPECT_FALSE(runs_backwards(1.0 / 3.0 + 0.00011, -1.0, 1.0, 1.0));
-}
-
-TEST(SplinePoint, SpaceAgreesWithThePlaneAndCodesComeInOrder) {
-  const auto c2 = points({{0, 0}, {1, 0.5}, {2, 0}, {3, 1}});
-  const auto c3 = points({{0, 0, 0}, {0, 1, 0.5}, {0, 2, 0}, {0, 3, 1}});
-  vec2 p(7, 7);
-  vector_fixed<double, 3> q(7, 7, 7);
-  for (double t : {0.0, 0.3, 0.7, 1.0}) {
-    ASSERT_EQ(spline_point(c2, 0, 1, 2, 3, t, p), 0);
-    ASSERT_EQ(spline_point(c3, 0, 1, 2, 3, t, q), 0);
-    EXPECT_EQ(q[0], 0.0);
-    EXPECT_DOUBLE_EQ(q[1], p[0]);
-    EXPECT_DOUBLE_EQ(q[2], p[1]);
-  }
-  p = vec2(7, 7);
-  q = vector_fixed<double, 3>(7, 7, 7);
-  EXPECT_EQ(spline_point(c3, 0, 0, 1, 1, 0.5, p), -1);
-  EXPECT_EQ(spline_point(c2, 9, 9, 9, 9, 0.5, q), -1);  // rows first
-  EXPECT_EQ(spline_point(dense2D<double>(), 0, 0, 0, 0, 0.5, p), -1);
-  EXPECT_EQ(spline_point(c2, 4, 4, 4, 4, 0.5, p), -2);
-  EXPECT_EQ(spline_point(c2, 0, 4, 4, 4, 0.5, p), -3);
-  EXPECT_EQ(spline_point(c2, 0, 0, 4, 4, 0.5, p), -4);
-  EXPECT_EQ(spline_point(c2, 0, 0, 1, 4, 0.5, p), -5);
-  EXPECT_EQ(spline_point(c3, 0, 0, 1, 0xffffffffu, 0.5, q), -5);
-  EXPECT_EQ(p[0], 7.0);
-  EXPECT_EQ(p[1], 7.0);
-  EXPECT_EQ(q[2], 7.0);
 }

@@ -35,17 +35,6 @@ sampling sample(const dense2D<double>& c, const dense1D<unsigned int, 8>& l, dou
 
 }  // namespace
 
-TEST(ChordalSize, AbsoluteAndRelativeTolerances) {
-  EXPECT_DOUBLE_EQ(chordal_size(1.0, 0.01), std::sqrt(4 * 0.01 * 1.99));
-  EXPECT_DOUBLE_EQ(chordal_size(0.5, 0.01), std::sqrt(4 * 0.005 * 1.995) / 0.5);
-  // Relative: depends on the radius only.
-  EXPECT_DOUBLE_EQ(chordal_size(2.0, -0.01), std::sqrt(4 * 0.01 * 1.99) / 2.0);
-  EXPECT_EQ(chordal_size(0.0, 0.01), DBL_MAX);  // straight
-  EXPECT_EQ(chordal_size(1.0, 1.0), DBL_MAX);   // sagitta as large as the radius
-  EXPECT_EQ(chordal_size(std::nan(""), 0.01), DBL_MAX);
-  EXPECT_EQ(chordal_size(1.0, DBL_MAX), DBL_MAX);
-}
-
 TEST(SplineCurvature, QuadraticPieceInPlaneAndSpace) {
   // P(t) = (t, t^2): curvature 2 at t = 0, 2 / 5^1.5 at t = 1.
   spline_segment<2> s2;
@@ -53,10 +42,11 @@ TEST(SplineCurvature, QuadraticPieceInPlaneAndSpace) {
   s2.a2 = vector_fixed<double, 2>(0, 1);
   EXPECT_DOUBLE_EQ(spline_curvature(s2, 0.0), 2.0);
   EXPECT_DOUBLE_EQ(spline_curvature(s2, 1.0), 2.0 / std::pow(5.0, 1.5));
+  // In space, with every component of a1 x a2 = (1, -1, 1) set: 2 sqrt(3) / sqrt(2)^3 at t = 0.
   spline_segment<3> s3;
-  s3.a1 = vector_fixed<double, 3>(0, 1, 0);
-  s3.a2 = vector_fixed<double, 3>(0, 0, 1);
-  EXPECT_DOUBLE_EQ(spline_curvature(s3, 1.0), 2.0 / std::pow(5.0, 1.5));
+  s3.a1 = vector_fixed<double, 3>(1, 1, 0);
+  s3.a2 = vector_fixed<double, 3>(0, 1, 1);
+  EXPECT_DOUBLE_EQ(spline_curvature(s3, 0.0), std::sqrt(1.5));
   // A cubic term: P = (t, t^3), curvature 6t / (1 + 9t^4)^1.5.
   s2.a2 = vector_fixed<double, 2>(0, 0);
   s2.a3 = vector_fixed<double, 2>(0, 1);
@@ -107,36 +97,27 @@ TEST(SampleSpline, PointSegmentHasNoNanDeviation) {
   EXPECT_FALSE(std::isnan(q.deviation));
 }
 
-TEST(SplineTurningNodes, CollinearNodesDropped) {
-  const auto c = points({{0, 0}, {1, 0}, {3, 0}, {3, 1}, {3, 2}});
-  dense1D<unsigned int, 8> nodes{9};
-  dense1D<double, 8> params{9.0};
-  ASSERT_TRUE(spline_turning_nodes<2>(c, ids({0, 0, 1, 2, 3, 4, 4}), nodes, params));
-  EXPECT_EQ(testing_support::to_vector(nodes), (std::vector<unsigned>{0, 0, 2, 4, 4}));
-  ASSERT_EQ(params.size(), 5u);
-  EXPECT_NEAR(params[2], 0.6, 1e-15);  // arc length 3 of 5
-  EXPECT_TRUE(params[0] == 0 && params[1] == 0 && params[3] == 1 && params[4] == 1);
-  // A straight run keeps only its ends.
-  const auto s = points({{0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {4, 4, 4}});
-  ASSERT_TRUE(spline_turning_nodes<3>(s, ids({0, 0, 1, 2, 3, 3}), nodes, params));
-  EXPECT_EQ(testing_support::to_vector(nodes), (std::vector<unsigned>{0, 0, 3, 3}));
-  EXPECT_EQ(testing_support::to_vector(params), (std::vector<double>{0, 0, 1, 1}));
-  // A closed list keeps its two wrapped entries at the end.
-  const auto sq = points({{0, 0}, {1, 0}, {2, 0}, {2, 2}, {0, 2}});
-  ASSERT_TRUE(spline_turning_nodes<2>(sq, closed_list(5), nodes, params));
-  EXPECT_EQ(testing_support::to_vector(nodes), (std::vector<unsigned>{4, 0, 2, 3, 4, 0, 1}));
-  EXPECT_EQ(testing_support::to_vector(params), (std::vector<double>{0, 0, 0.25, 0.5, 0.75, 1, 1}));
-}
-
-TEST(SplineNodeSizes, CircleGivesTheChordalSizeOfItsRadius) {
-  const double R = 2.0, delta = 1e-3;
-  const auto c = circle(32, R);
-  const auto l = closed_list(32);
+// Through the nodes of an ellipse with axes 3 and 1 tilted out of the plane,
+// each node's size is the chordal size of the ellipse's radius of curvature
+// there, sqrt(8 delta R - 4 delta^2).
+TEST(SplineNodeSizes, TiltedEllipseGivesTheChordalSizeOfItsRadiusAtEachNode) {
+  const unsigned n = 128;
+  const double delta = 1e-3;
+  dense2D<double> c(3, n);
+  for (unsigned i = 0; i < n; ++i) {
+    const double t = 2 * M_PI * i / n, x = 3 * std::cos(t), y = std::sin(t);
+    c(0, i) = x, c(1, i) = 0.6 * y, c(2, i) = 0.8 * y;
+  }
+  const auto l = closed_list(n);
   dense1D<double, 8> sizes{1.0};
-  ASSERT_TRUE(spline_node_sizes<2>(c, l, delta, sizes));
+  ASSERT_TRUE(spline_node_sizes<3>(c, l, delta, sizes));
   ASSERT_EQ(sizes.size(), l.size());
-  const double exact = std::sqrt(4 * (delta / R) * (2 - delta / R)) * R;
-  for (double h : sizes) EXPECT_NEAR(h, exact, 0.01 * exact);
+  for (std::size_t k = 0; k < l.size(); ++k) {
+    const double t = 2 * M_PI * l[k] / n, s = std::sin(t), co = std::cos(t);
+    const double R = std::pow(9 * s * s + co * co, 1.5) / 3;
+    const double exact = std::sqrt(8 * delta * R - 4 * delta * delta);
+    EXPECT_NEAR(sizes[k], exact, 0.03 * exact) << "entry " << k;
+  }
   // A straight run: no curvature anywhere.
   const auto s = points({{0, 0}, {1, 0}, {3, 0}});
   ASSERT_TRUE(spline_node_sizes<2>(s, ids({0, 0, 1, 2, 2}), delta, sizes));

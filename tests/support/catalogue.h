@@ -305,7 +305,9 @@ enum Mode : char { keep, append, replace, fresh };
 // Further promises: new identifiers in out_indices name columns of coords
 // (or entries of params); through finite nodes the new nodes are finite; or
 // force_even gives an even element count; any count of 0 or more is a success; a failed call leaves P
-// untouched; or sets max_deviation to 0.
+// untouched; or sets max_deviation to 0; a line's new nodes stay within the box of the nodes it runs
+// through (the chain, whose ends the new chain keeps, or i0, i1 and i2), through finite nodes as huge as
+// they come; the element count reaches nmin.
 enum Flag : unsigned {
   node_ids = 1,
   param_ids = 2,
@@ -313,7 +315,10 @@ enum Flag : unsigned {
   even_count = 8,
   any_count = 16,
   point = 32,
-  deviation = 64
+  deviation = 64,
+  on_chain = 128,
+  on_points = 256,
+  at_least_nmin = 512
 };
 
 struct Entry {
@@ -338,6 +343,7 @@ const E lined_metrics = {{coords, append}, {out_ids, append}, {out_params, fresh
 const E splined_sizes = {{coords, append}, {out_ids, append}, {out_params, append}, {out_sizes, append}};
 const E splined_metrics = {{coords, append}, {out_ids, append}, {out_params, append}, {out_metrics, append}};
 constexpr unsigned made = node_ids | finite, counted = made | even_count;
+constexpr unsigned lined = counted | on_chain | at_least_nmin;
 
 inline const std::vector<Entry>& entries() {
   // clang-format off
@@ -375,31 +381,31 @@ inline const std::vector<Entry>& entries() {
     {"extrusions", "extrude_rotate 3D node sizes", 3, {0, -1, -2, -3, -5, -6, -199}, extruded, counted,
      [](Args& a) { return extrude_rotate(a.coords, a.node, a.c3, a.w3, a.h0, a.h1, a.even, a.out_ids); }},
 
-    {"line_sizes", "mesh_line sizes params", 0, {0, -1, -2, -3, -4, -6, -199}, lined_sizes, counted,
+    {"line_sizes", "mesh_line sizes params", 0, {0, -1, -2, -3, -4, -6, -199}, lined_sizes, lined,
      [](Args& a) { return mesh_line(a.coords, a.ids, a.param, a.sizes, a.even, a.nmin, a.nmax, a.chordal,
          a.min_size, a.out_ids, a.out_params, a.out_sizes); }},
-    {"line_sizes", "mesh_line sizes", 0, {0, -1, -2, -3, -5, -199}, lined_sizes, counted,
+    {"line_sizes", "mesh_line sizes", 0, {0, -1, -2, -3, -5, -199}, lined_sizes, lined,
      [](Args& a) { return mesh_line(a.coords, a.ids, a.sizes, a.even, a.nmin, a.nmax, a.chordal,
          a.min_size, a.out_ids, a.out_params, a.out_sizes); }},
-    {"line_sizes", "mesh_straight chain sizes", 0, {0, -1, -2, -3, -199}, extruded, made,
+    {"line_sizes", "mesh_straight chain sizes", 0, {0, -1, -2, -3, -199}, extruded, made | on_chain,
      [](Args& a) { return mesh_straight(a.coords, a.ids, a.sizes, a.even, a.out_ids); }},
-    {"line_sizes", "mesh_straight chain count", 0, {0, -1, -2, -3, -199}, extruded, made,
+    {"line_sizes", "mesh_straight chain count", 0, {0, -1, -2, -3, -199}, extruded, made | on_chain,
      [](Args& a) { return mesh_straight(a.coords, a.ids, shared_count(a.n), a.even, a.out_ids); }},
-    {"line_sizes", "mesh_straight two nodes", 0, {0, -1, -2, -3, -4, -199}, extruded, made,
+    {"line_sizes", "mesh_straight two nodes", 0, {0, -1, -2, -3, -4, -199}, extruded, made | on_points,
      [](Args& a) { return mesh_straight(a.coords, a.i0, a.i1, a.n, a.out_ids); }},
-    {"line_sizes", "mesh_straight three nodes", 0, {0, -1, -2, -3, -4, -199}, extruded, made,
+    {"line_sizes", "mesh_straight three nodes", 0, {0, -1, -2, -3, -4, -199}, extruded, made | on_points,
      [](Args& a) { return mesh_straight(a.coords, a.i0, a.i1, a.i2, shared_count(a.n), a.out_ids); }},
-    {"line_sizes", "mesh_straight two sizes", 0, {0, -1, -2, -3, -4, -5, -199}, extruded, counted,
+    {"line_sizes", "mesh_straight two sizes", 0, {0, -1, -2, -3, -4, -5, -199}, extruded, counted | on_points,
      [](Args& a) { return mesh_straight(a.coords, a.i0, a.i1, a.h0, a.h1, a.even, a.out_ids); }},
 
     {"line_metrics", "mesh_line metrics params", 0, {0, -1, -2, -3, -4, -6, -12, -199}, lined_metrics,
-     counted,
+     lined,
      [](Args& a) { return mesh_line(a.coords, a.ids, a.param, a.metric, a.even, a.nmin, a.nmax, a.chordal,
          a.min_size, a.out_ids, a.out_params, a.out_metrics); }},
-    {"line_metrics", "mesh_line metrics", 0, {0, -1, -2, -3, -5, -11, -199}, lined_metrics, counted,
+    {"line_metrics", "mesh_line metrics", 0, {0, -1, -2, -3, -5, -11, -199}, lined_metrics, lined,
      [](Args& a) { return mesh_line(a.coords, a.ids, a.metric, a.even, a.nmin, a.nmax, a.chordal,
          a.min_size, a.out_ids, a.out_params, a.out_metrics); }},
-    {"line_metrics", "mesh_straight metrics", 0, {0, -1, -2, -3, -199}, extruded, made,
+    {"line_metrics", "mesh_straight metrics", 0, {0, -1, -2, -3, -199}, extruded, made | on_chain,
      [](Args& a) { return mesh_straight(a.coords, a.ids, a.metric, a.even, a.out_ids); }},
 
     {"splines", "spline_point 2D", 2, {0, -1, -2, -3, -4, -5}, {}, point,
@@ -407,10 +413,10 @@ inline const std::vector<Entry>& entries() {
     {"splines", "spline_point 3D", 3, {0, -1, -2, -3, -4, -5}, {}, point,
      [](Args& a) { return spline_point(a.coords, a.i0, a.i1, a.i2, a.i3, a.t, a.P3); }},
     {"splines", "mesh_spline metrics", 0, {0, -1, -2, -3, -5, -8, -13, -199}, splined_metrics,
-     counted | deviation,
+     counted | deviation | at_least_nmin,
      [](Args& a) { return mesh_spline(a.coords, a.ids, a.metric, a.even, a.nmin, a.nmax, a.chordal,
          a.min_size, a.default_size, a.gradation, a.out_ids, a.out_params, a.out_metrics, a.deviation); }},
-    {"splines", "mesh_spline sizes", 0, {0, -1, -2, -3, -5, -8, -199}, splined_sizes, counted | deviation,
+    {"splines", "mesh_spline sizes", 0, {0, -1, -2, -3, -5, -8, -199}, splined_sizes, counted | deviation | at_least_nmin,
      [](Args& a) { return mesh_spline(a.coords, a.ids, a.sizes, a.even, a.nmin, a.nmax, a.chordal,
          a.min_size, a.default_size, a.gradation, a.out_ids, a.out_params, a.out_sizes, a.deviation); }},
 
@@ -531,6 +537,34 @@ inline bool tame(const Args& a) {
   return true;
 }
 
+// A line's new nodes within the box of the finite nodes it runs through (to
+// rounding), and a new chain from the chain's first node to its last.
+inline std::string on_line(const Entry& e, const Args& before, const Args& a, std::size_t from) {
+  std::vector<unsigned> through;
+  if (e.flags & on_chain) through.assign(before.ids.begin(), before.ids.end());
+  if (e.flags & on_points) through = {before.i0, before.i1};
+  if (std::strstr(e.name, "three")) through.push_back(before.i2);
+  if (through.empty() || a.out_ids.size() == from) return "";
+  for (double t : before.param)
+    if (!std::isfinite(t)) return "";  // GATE-INF-PARAMS
+  if ((e.flags & on_chain) &&
+      (a.out_ids[from] != through.front() || a.out_ids[a.out_ids.size() - 1] != through.back()))
+    return "the new chain does not run from the chain's first node to its last";
+  const Coords& c = before.coords;
+  for (std::size_t i = 0; i < c.rows(); ++i) {
+    double lo = INFINITY, hi = -INFINITY;
+    for (unsigned id : through) {
+      if (!std::isfinite(c(i, id))) return "";
+      lo = std::fmin(lo, c(i, id)), hi = std::fmax(hi, c(i, id));
+    }
+    const double slack = 1e-9 * std::fmax(std::fabs(lo), std::fabs(hi));
+    for (std::size_t j = c.cols(); j < a.coords.cols(); ++j)
+      if (!(a.coords(i, j) >= lo - slack && a.coords(i, j) <= hi + slack))
+        return "new node " + std::to_string(j) + " outside the box of the nodes its line runs through";
+  }
+  return "";
+}
+
 // The contract of `e` on one call: the status is one of its codes; a failed
 // call leaves every container as at entry (an emptied output may be left
 // empty); a successful one changes only the containers it names, in the way
@@ -565,12 +599,18 @@ inline std::string contract(const Entry& e, const Args& before, const Args& a, i
   if (e.flags & (node_ids | param_ids))
     for (std::size_t k = from; k < a.out_ids.size(); ++k)
       if (a.out_ids[k] >= bound) return "new identifier " + std::to_string(a.out_ids[k]) + " names no column";
+  if (e.flags & (on_chain | on_points)) {
+    const std::string why = on_line(e, before, a, from);
+    if (!why.empty()) return why;
+  }
   if (!tame(before)) return "";
+  const std::size_t added = a.out_ids.size() - from;
+  if ((e.flags & at_least_nmin) && added > 0 && added - 1 < a.nmin)
+    return std::to_string(added - 1) + " elements, below nmin " + std::to_string(a.nmin);
   if (e.flags & finite)
     for (std::size_t j = before.coords.cols(); j < a.coords.cols(); ++j)
       for (std::size_t i = 0; i < a.coords.rows(); ++i)
         if (!std::isfinite(a.coords(i, j))) return "new node " + std::to_string(j) + " not finite";
-  const std::size_t added = a.out_ids.size() - from;
   if ((e.flags & even_count) && a.even && added > 0 && added % 2 == 0)
     return "odd element count " + std::to_string(added - 1) + " under force_even";
   return "";
