@@ -15,9 +15,11 @@ namespace zarn {
 namespace linegen {
 namespace {
 
-bool non_decreasing(const dense1D<double, 8>& params) {
-  for (std::size_t i = 1; i < params.size(); ++i)
-    if (!(params[i] >= params[i - 1])) return false;  // NaN compares false
+// Finite and non-decreasing: nodes are placed by linear interpolation in the
+// parameters, which an infinite one turns into NaN.
+bool usable_params(const dense1D<double, 8>& params) {
+  for (std::size_t i = 0; i < params.size(); ++i)
+    if (!std::isfinite(params[i]) || (i > 0 && !(params[i] >= params[i - 1]))) return false;
   return true;
 }
 
@@ -78,7 +80,7 @@ int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
   if (rows != 2 && rows != 3) return -1;
   const std::size_t n = indices.size();
   if (n < 2 || !cellkit::check_IDs(indices, id_bound(coords.cols()))) return -2;
-  if (params.size() != n || !non_decreasing(params)) return -3;
+  if (params.size() != n || !usable_params(params)) return -3;
   if (sizes.size() < n || !cellkit::are_valid_metrics(sizes.sub_vector(0, n))) return -4;
   if (nmin == 0 || nmin > nmax) return -6;
   const dense1D<double, 8> used = sizes.sub_vector(0, n);
@@ -99,7 +101,7 @@ int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
   if (rows != 2 && rows != 3) return -1;
   const std::size_t n = indices.size();
   if (n < 2 || !cellkit::check_IDs(indices, id_bound(coords.cols()))) return -2;
-  if (params.size() != n || !non_decreasing(params)) return -3;
+  if (params.size() != n || !usable_params(params)) return -3;
   const std::size_t metric_rows = rows == 2 ? 3 : 6;
   if (!valid_metric_columns(metrics, n, metric_rows)) return -4;
   if (nmin == 0 || nmin > nmax) return -6;

@@ -45,6 +45,9 @@ TEST(Normals, WeightsLongestAndShortest) {
   EXPECT_EQ(column(n, 1), (std::vector<double>{0, 1}));
   ASSERT_EQ(normals(ell, edges({{0, 1}, {1, 2}}), DBL_MAX, false, n), 0);
   EXPECT_EQ(column(n, 1), (std::vector<double>{0, 1}));
+  // The shorter edge runs along y: its normal is (-1, 0).
+  ASSERT_EQ(normals(points({{0, 0}, {3, 0}, {3, 1}}), edges({{0, 1}, {1, 2}}), -DBL_MAX, false, n), 0);
+  EXPECT_EQ(column(n, 1), (std::vector<double>{-1, 0}));
 }
 
 TEST(Normals, DegenerateInputAndErrors) {

@@ -97,6 +97,19 @@ TEST(SampleSpline, PointSegmentHasNoNanDeviation) {
   EXPECT_FALSE(std::isnan(q.deviation));
 }
 
+// The nodes where the polyline turns, between the list's first two and last
+// two entries, at their chord-length parameters: collinear nodes drop out.
+TEST(SplineTurningNodes, CollinearNodesDropOutAndTheEndsStay) {
+  dense1D<unsigned int, 8> nodes;
+  dense1D<double, 8> params;
+  const auto c = points({{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 1}, {5, 1}});
+  ASSERT_TRUE(spline_turning_nodes<2>(c, ids({0, 0, 1, 2, 3, 4, 5, 5}), nodes, params));
+  EXPECT_EQ(testing_support::to_vector(nodes), (std::vector<unsigned>{0, 0, 2, 3, 5, 5}));
+  const double r = 4 + std::sqrt(2.0);
+  EXPECT_EQ(testing_support::to_vector(params),
+            (std::vector<double>{0, 0, 2 / r, (2 + std::sqrt(2.0)) / r, 1, 1}));
+}
+
 // Through the nodes of an ellipse with axes 3 and 1 tilted out of the plane,
 // each node's size is the chordal size of the ellipse's radius of curvature
 // there, sqrt(8 delta R - 4 delta^2).

@@ -545,8 +545,6 @@ inline std::string on_line(const Entry& e, const Args& before, const Args& a, st
   if (e.flags & on_points) through = {before.i0, before.i1};
   if (std::strstr(e.name, "three")) through.push_back(before.i2);
   if (through.empty() || a.out_ids.size() == from) return "";
-  for (double t : before.param)
-    if (!std::isfinite(t)) return "";  // GATE-INF-PARAMS
   if ((e.flags & on_chain) &&
       (a.out_ids[from] != through.front() || a.out_ids[a.out_ids.size() - 1] != through.back()))
     return "the new chain does not run from the chain's first node to its last";
