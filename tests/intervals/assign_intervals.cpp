@@ -102,6 +102,23 @@ network random_network(std::mt19937& rng, int n) {
   return net;
 }
 
+// Each argument check, on an entry past the first; a refused call leaves the
+// counts alone.
+TEST(AssignIntervals, EachBadArgumentIsNamedAndLeavesCountsUnchanged) {
+  const network base{{3.2, 4.1}, {}, {}, {{0, 0, 1}, {0, 1, -1}}, {0}};
+  const std::pair<network, int> cases[] = {{{{3.2, NAN}, {}, {}, base.terms, {0}}, -1},
+                                           {{base.goals, {1, 0}, {}, base.terms, {0}}, -2},
+                                           {{base.goals, {2, 3}, {5, 2}, base.terms, {0}}, -3},
+                                           {{base.goals, {}, {}, {{0, 0, 1}, {0, 2, 1}}, {0}}, -4},
+                                           {{base.goals, {}, {}, {{0, 0, 2}}, {0}}, -4},
+                                           {{base.goals, {}, {}, base.terms, {0, 2}}, -5}};
+  for (const auto& [net, code] : cases) {
+    zarn::dense1D<unsigned, 8> counts(1, 7u);
+    EXPECT_EQ(net.run(counts), code);
+    EXPECT_TRUE(same_vector(counts, ids({7})));
+  }
+}
+
 }  // namespace
 
 TEST(AssignIntervals, MatchesBruteForceOnRandomNetworks) {
