@@ -13,7 +13,6 @@
 
 using namespace zarn::cellkit;
 using testing_support::metric_form;
-using testing_support::near_rel;
 using testing_support::random_metric;
 using testing_support::same_metric;
 using zarn::dense1D;
@@ -171,30 +170,4 @@ TEST(BoundMetricGradations, MetricsOnRandomChains) {
       }
     }
   }
-}
-
-TEST(BoundMetricGradations, IsotropicMetricsFollowTheSizes) {
-  std::mt19937 rng(21);
-  std::uniform_real_distribution<double> size(0.01, 2.0);
-  const std::size_t n = 400;
-  const dense2D<double> x = random_chain(rng, n);
-  dense1D<double, 8> h(n);
-  dense2D<double> m(3, n, 0.0);
-  for (std::size_t j = 0; j < n; ++j) h[j] = size(rng), m(0, j) = m(2, j) = 1 / (h[j] * h[j]);
-  ASSERT_EQ(bound_metric_gradations(x, chain_edges(n), edge, {}, 0.1, h), 0);
-  ASSERT_EQ(bound_metric_gradations(x, chain_edges(n), edge, {}, 0.1, m), 0);
-  for (std::size_t j = 0; j < n; ++j) {
-    EXPECT_TRUE(near_rel(m(0, j) * h[j] * h[j], 1.0, 1e-12)) << j;
-    EXPECT_NEAR(m(1, j), 0.0, 1e-12 * m(0, j));
-  }
-  // Sizes that exceed the bound by a hair are still brought down to it.
-  const dense2D<double> line = testing_support::points({{0, 0}, {1, 0}, {2, 0}, {3, 0}});
-  dense2D<double> hair(3, 4, 0.0);
-  for (std::size_t j = 0; j < 4; ++j) {
-    const double hj = (1.0 + 0.5 * j) * (j == 0 ? 1.0 : 1.0 + 1e-11);
-    hair(0, j) = hair(2, j) = 1 / (hj * hj);
-  }
-  ASSERT_EQ(bound_metric_gradations(line, chain_edges(4), edge, {}, 0.5, hair), 0);
-  for (std::size_t j = 0; j < 4; ++j)
-    EXPECT_TRUE(near_rel(hair(0, j) * (1 + 0.5 * j) * (1 + 0.5 * j), 1.0, 1e-14)) << j;
 }

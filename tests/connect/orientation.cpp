@@ -48,33 +48,6 @@ TEST(MeshReorient, WorkedExamplesFromEitherReference) {
   EXPECT_TRUE(consistent(c, nb, 0, 3));
 }
 
-TEST(MeshReorient, ClosedLoopAndComponents) {
-  auto loop = edges({{0, 1}, {2, 1}, {2, 3}, {4, 3}, {4, 0}});
-  auto nb = neighbours_of(loop);
-  EXPECT_EQ(mesh_reorient(loop, nb, 0, 0), 2);
-  EXPECT_TRUE(same_matrix(loop, edges({{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 0}})));
-  EXPECT_TRUE(consistent(loop, nb, 0, 5));
-
-  // Chain A: edges 0, 1; chain B: edges 2, 3, 4 (edge 3 against edge 2).
-  const auto two = edges({{0, 1}, {2, 1}, {10, 11}, {12, 11}, {12, 13}});
-  dense2D<unsigned int> c;
-  c.copy(two);
-  nb = neighbours_of(c);
-  EXPECT_EQ(mesh_reorient(c, nb, 0, 0), 1);
-  EXPECT_TRUE(consistent(c, nb, 0, 2));
-  EXPECT_EQ(column(c, 3), (std::vector<unsigned int>{12, 11}));  // B untouched
-  c.copy(two);
-  nb = neighbours_of(c);
-  EXPECT_EQ(mesh_reorient(c, nb, 0, 1), 2);
-  EXPECT_TRUE(consistent(c, nb, 0, 5));
-  EXPECT_EQ(column(c, 2), (std::vector<unsigned int>{10, 11}));  // B follows its lowest edge
-  // From edge 3: A (edges below 3 only) is never started; B follows edge 3.
-  c.copy(two);
-  nb = neighbours_of(c);
-  EXPECT_EQ(mesh_reorient(c, nb, 3, 1), 2);
-  EXPECT_TRUE(same_matrix(c, edges({{0, 1}, {2, 1}, {11, 10}, {12, 11}, {13, 12}})));
-}
-
 TEST(MeshReorient, WrongNeighbourMatrixChangesNothing) {
   // Edge 2's entry through its node 3 names edge 4, which does not hold node
   // 3; it is read only after edges 1 and 2 have been reversed.

@@ -8,7 +8,6 @@
 namespace {
 
 using namespace extrude_checks;
-using testing_support::ids;
 using testing_support::to_vector;
 using zarn::linegen::extrude_rotate;
 using zarn::linegen::matrix3;

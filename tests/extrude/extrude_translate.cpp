@@ -7,35 +7,11 @@
 namespace {
 
 using namespace extrude_checks;
-using testing_support::ids;
 using testing_support::to_vector;
 using zarn::linegen::extrude_translate;
 using Ids = dense1D<unsigned int, 8>;
 using V2 = vector_fixed<double, 2>;
 using V3 = vector_fixed<double, 3>;
-
-TEST(ExtrudeTranslate, PointAndNodeWithCountAppendAfterExistingEntries) {
-  dense2D<double> coords;
-  Ids chain;
-  ASSERT_EQ(extrude_translate(coords, V2(1, 2), V2(4, 0), 4u, chain), 0);
-  ASSERT_EQ(coords.cols(), 5u);
-  for (unsigned int i = 0; i <= 4; ++i) EXPECT_TRUE(node_at<2>(coords, i, V2(1.0 + i, 2), 1e-15));
-  EXPECT_EQ(to_vector(chain), (std::vector<unsigned int>{0, 1, 2, 3, 4}));
-  // From node 4: the shared node is repeated in the chain.
-  ASSERT_EQ(extrude_translate(coords, 4u, V2(0, 2), 2u, chain), 0);
-  EXPECT_EQ(to_vector(chain), (std::vector<unsigned int>{0, 1, 2, 3, 4, 4, 5, 6}));
-  EXPECT_TRUE(node_at<2>(coords, 6, V2(5, 4), 1e-15));
-
-  dense2D<double> c3 = nodes<3>({V3(9, 9, 9)});
-  Ids chain3 = ids({7});
-  ASSERT_EQ(extrude_translate(c3, V3(0, 0, 1), V3(0, 0, 3), 3u, chain3), 0);
-  EXPECT_EQ(to_vector(chain3), (std::vector<unsigned int>{7, 1, 2, 3, 4}));
-  EXPECT_TRUE(node_at<3>(c3, 0, V3(9, 9, 9), 0));
-  for (unsigned int i = 0; i <= 3; ++i) EXPECT_TRUE(node_at<3>(c3, 1 + i, V3(0, 0, 1.0 + i), 1e-15));
-  // With a count the vector is not checked: a zero vector repeats the start.
-  ASSERT_EQ(extrude_translate(c3, 0u, V3(0, 0, 0), 2u, chain3), 0);
-  EXPECT_TRUE(node_at<3>(c3, 6, V3(9, 9, 9), 0));
-}
 
 TEST(ExtrudeTranslate, CountFromSizes) {
   struct Case {

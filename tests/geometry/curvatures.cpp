@@ -7,20 +7,6 @@
 using namespace testing_support;
 using zarn::linegen::curvatures;
 
-TEST(Curvatures, WorkedValues) {
-  zarn::dense1D<double, 8> c;
-  ASSERT_EQ(curvatures(points({{0, 0}, {1, 0}, {1, 1}}), ids({0, 1, 2}), c), 0);
-  EXPECT_TRUE(same_vector(c, values({std::sqrt(2.0), std::sqrt(2.0), std::sqrt(2.0)})));
-  ASSERT_EQ(curvatures(points({{0, 0, 0}, {1, 1, 1}, {3, 3, 3}}), ids({0, 1, 2}), c), 0);
-  EXPECT_TRUE(same_vector(c, values({0, 0, 0})));
-  // A reversal: 4 / (l0 + l1) with edges of lengths 1 and 3.
-  ASSERT_EQ(curvatures(points({{0, 0}, {1, 0}, {-2, 0}}), ids({0, 1, 2}), c), 0);
-  EXPECT_DOUBLE_EQ(c[1], 1.0);
-  // A repeated node: 0 at both ends of the zero-length edge.
-  ASSERT_EQ(curvatures(points({{0, 0}, {1, 0}, {1, 1}, {2, 1}}), ids({0, 1, 1, 2, 3}), c), 0);
-  EXPECT_TRUE(same_vector(c, values({0, 0, 0, std::sqrt(2.0), std::sqrt(2.0)})));
-}
-
 TEST(Curvatures, CircleGivesInverseRadiusAtAnyScale) {
   const double pi = std::acos(-1.0);
   const int n = 400;

@@ -10,7 +10,6 @@ namespace {
 using namespace testing_support;
 using zarn::linegen::mesh_line;
 using zarn::linegen::mesh_straight;
-using zarn::linegen::no_count;
 using Ids = dense1D<unsigned int, 8>;
 using Values = dense1D<double, 8>;
 
@@ -105,17 +104,6 @@ TEST(MeshLine, PassesUntilTheNodeCountStopsFallingWithExactEndNodes) {
       EXPECT_NEAR(out.sizes[i], k.expected[i][3], 1e-12);
     }
   }
-}
-
-TEST(MeshLine, PassesStopAtTheMinimumCount) {
-  // With nmin = 7 the first pass already gives nmin elements on this L.
-  dense2D<double> coords = points({{0, 0}, {1, 0}, {1, 1}});
-  outputs out;
-  ASSERT_EQ(mesh_line(coords, ids({0, 1, 2}), values({0, 1, 2}), values({0.3, 0.3, 0.3}), false, 7, 100, 0.0,
-                      0.0, out.indices, out.params, out.sizes),
-            0);
-  ASSERT_EQ(out.indices.size(), 8u);
-  for (std::size_t i = 0; i < 8; ++i) EXPECT_NEAR(out.params[i], 2.0 * i / 7.0, 1e-12);
 }
 
 // A negative chordal error caps the sizes by curvature, sqrt(8 |e|) / k, and

@@ -85,16 +85,6 @@ TEST(InterpolateMetrics, ThreeDimensionalAndCoincidentTargets) {
   }
 }
 
-TEST(InterpolateMetrics, IrreducibleBracketTakesTheNearerMetric) {
-  // The first metric is not positive definite: no common basis.
-  const dense2D<double> m = metric_columns({{0, 0, 1}, {4, 0, 4}});
-  dense2D<double> out;
-  ASSERT_EQ(interpolate_metrics(values({0, 1}), m, values({0.25, 0.5, 0.75}), out), 0);
-  EXPECT_EQ(column(out, 0), column(m, 0));
-  EXPECT_EQ(column(out, 1), column(m, 1));
-  EXPECT_EQ(column(out, 2), column(m, 1));
-}
-
 // Sources more than the largest double apart: the fraction of a target is
 // taken without overflow, and sizes of opposite signs as large as that are
 // still mixed without it.

@@ -12,7 +12,6 @@ using namespace zarn::linegen;
 using testing_support::edges;
 using testing_support::ids;
 using testing_support::points;
-using zarn::dense1D;
 using zarn::dense2D;
 
 namespace {

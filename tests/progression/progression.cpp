@@ -39,33 +39,4 @@ TEST(ProgressionFraction, SeriesAndPowerAgreeAtTheBranchBounds) {
   }
 }
 
-TEST(IdealSegmentCount, LogarithmicMeanBothBranches) {
-  EXPECT_EQ(ideal_segment_count(10.0, 1.0, 1.0), 10.0);
-  // Exact value L log(b/a)/(b - a) in each branch: 1.1 gives t just above 0.1
-  // (logarithm), 1.05 the series. Right below t = 0.1 the truncated series
-  // is off by about 1.6e-7, a step that no rounded count notices.
-  for (double b : {1.1, 1.05, 1.2, 4.0}) {
-    const double exact = 10.0 * std::log(b) / (b - 1.0);
-    EXPECT_NEAR(ideal_segment_count(10.0, 1.0, b), exact, 1e-7 * exact) << b;
-    EXPECT_EQ(ideal_segment_count(10.0, b, 1.0), ideal_segment_count(10.0, 1.0, b)) << b;
-  }
-  const double below = ideal_segment_count(1.0, 1.0, 1.0999999999);
-  EXPECT_NEAR(below, ideal_segment_count(1.0, 1.0, 1.1), 2e-7);
-  EXPECT_NEAR(below, std::log(1.0999999999) / 0.0999999999, 2e-7);
-  EXPECT_NEAR(ideal_segment_count(10.0, 1.0, 4.0), 4.6209812037329684, 1e-12);
-  // No positive mean gives zero.
-  for (auto [l, a, b] : {std::make_tuple(10.0, 0.0, 1.0), std::make_tuple(10.0, 1.0, 0.0),
-                         std::make_tuple(10.0, nan, 1.0), std::make_tuple(0.0, 1.0, 2.0)})
-    EXPECT_EQ(ideal_segment_count(l, a, b), 0.0) << l << " " << a << " " << b;
-}
-
-TEST(RoundCount, SwitchesAtTheGeometricMean) {
-  // The largest x with x * x <= 2 * 3 rounds down, the next double up.
-  double x = std::sqrt(6.0);
-  while (x * x > 6.0) x = std::nextafter(x, 0.0);
-  while (std::nextafter(x, 3.0) * std::nextafter(x, 3.0) <= 6.0) x = std::nextafter(x, 3.0);
-  EXPECT_EQ(round_count(x, 1), 2u);
-  EXPECT_EQ(round_count(std::nextafter(x, 3.0), 1), 3u);
-}
-
 }  // namespace

@@ -10,7 +10,6 @@
 
 using namespace zarn;
 using namespace zarn::linegen;
-using testing_support::circle;
 using testing_support::closed_list;
 using testing_support::ids;
 using testing_support::points;
@@ -55,16 +54,6 @@ TEST(SplineCurvature, QuadraticPieceInPlaneAndSpace) {
   EXPECT_EQ(spline_curvature(spline_segment<2>(), 0.5), DBL_MAX);
 }
 
-TEST(SampleSpline, FloorBoundsTheCountAndHugeCountsFail) {
-  const auto c = circle(8, 1.0);
-  const auto l = closed_list(8);
-  const auto floored = sample<2>(c, l, 1e-300, 0.05);
-  ASSERT_TRUE(floored.ok);
-  EXPECT_NEAR(floored.samples.cols(), 2 * M_PI / 0.05, 10);
-  EXPECT_FALSE(sample<2>(c, l, 1e-300, 0.0).ok);  // ceil(S/h) ~ 1e150
-  EXPECT_FALSE(sample<2>(c, l, 1e-22, 0.0).ok);   // beyond 32-bit sample identifiers
-}
-
 // With a floor h above the chordal sizes each segment takes ceil(S / h)
 // sub-intervals, S its arc length: measured here by the chords of the
 // spline's points.
@@ -86,15 +75,6 @@ TEST(SampleSpline, EachSegmentTakesItsArcLengthOverTheFloor) {
     EXPECT_GT(m, S / h - 1e-3) << "segment " << k;
     EXPECT_LT(m, S / h + 1 + 1e-3) << "segment " << k;
   }
-}
-
-TEST(SampleSpline, PointSegmentHasNoNanDeviation) {
-  // A repeated node is a point-like segment: two samples, no NaN deviation.
-  const auto p = points({{0, 0, 0}, {1, 0, 0}, {1, 0, 0}, {2, 1, 0}});
-  const auto q = sample<3>(p, ids({0, 0, 1, 2, 3, 3}), 1e-3, 0.0);
-  ASSERT_TRUE(q.ok);
-  EXPECT_EQ(q.positions[2] - q.positions[1], 2u);
-  EXPECT_FALSE(std::isnan(q.deviation));
 }
 
 // The nodes where the polyline turns, between the list's first two and last
