@@ -52,6 +52,7 @@ TEST(MeshStraight, EveryOverloadMeshesEachSegment) {
   c.copy(two);
   EXPECT_EQ(mesh_straight(c, 2u, 1u, 4u, out), -2);
   EXPECT_EQ(mesh_straight(c, 0u, 2u, 4u, out), -3);
+  EXPECT_EQ(mesh_straight(c, 2u, 1u, 4.0, 4.0, false, out), -2);
   EXPECT_EQ(mesh_straight(c, 0u, 1u, 2u, 3u, out), -4);
   EXPECT_EQ(mesh_straight(c, ids({0, 1}), values({1, 0}), false, out), -3);  // a zero size
   EXPECT_EQ(c.cols(), 2u);
