@@ -84,32 +84,40 @@ double arc_length(const spline_segment<D>& seg) {
   return 0.5 * sum;
 }
 
-// chordal_size for one tolerance. For a fraction of the radius (delta < 0)
-// the size is one constant over kappa; correctly rounded division is
-// monotone, so the smallest size over several curvatures is that constant
-// over the largest positive one: one square root and one division per
-// segment instead of one each per curvature, with the same bits.
+// The chordal-size rule for one tolerance delta (see chordal_size). For a
+// fraction of the radius (delta < 0) the size is one constant over kappa,
+// formed once; correctly rounded division is monotone, so the smallest size
+// over several curvatures is that constant over the largest positive one:
+// one division per segment instead of one square root and division per
+// curvature, with the same bits.
 struct chordal_rule {
   double delta;
   bool per_radius;
   double scale = 0.0;  // sqrt(4c (2 - c)) for c = -delta < 1, else 0 (no size)
 
   explicit chordal_rule(double d) : delta(d), per_radius(d < 0.0) {
-    const double c = -d;
+    const double c = -d;  // sagitta / radius
     if (per_radius && c < 1.0) scale = std::sqrt(4.0 * c * (2.0 - c));
   }
 
-  // min(chordal_size(kappa[i], delta)) over the five curvatures, in order.
+  double size(double kappa) const {
+    if (!(kappa > 0.0)) return DBL_MAX;
+    if (per_radius) return scale > 0.0 ? scale / kappa : DBL_MAX;
+    const double c = kappa * delta;  // sagitta / radius
+    return c < 1.0 ? std::sqrt(4.0 * c * (2.0 - c)) / kappa : DBL_MAX;
+  }
+
+  // The smallest size over the five curvatures, taken in order.
   double smallest(const double (&kappa)[5]) const {
     if (!per_radius) {
-      double h = chordal_size(kappa[0], delta);
-      for (int i = 1; i < 5; ++i) h = std::min(h, chordal_size(kappa[i], delta));
+      double h = size(kappa[0]);
+      for (int i = 1; i < 5; ++i) h = std::min(h, size(kappa[i]));
       return h;
     }
-    double largest = 0.0;  // NaN and kappa <= 0 give no size, as in chordal_size
+    double largest = 0.0;  // NaN and kappa <= 0 give no size
     for (double k : kappa)
       if (k > largest) largest = k;
-    return largest > 0.0 && scale > 0.0 ? scale / largest : DBL_MAX;
+    return size(largest);
   }
 };
 
@@ -136,13 +144,7 @@ bool sample_count(const segment_record<D>& r, const segment_curvature<D>& kappa,
 
 }  // namespace
 
-double chordal_size(double kappa, double delta) {
-  if (kappa > 0.0) {
-    const double c = delta >= 0.0 ? kappa * delta : -delta;  // sagitta / radius
-    if (c < 1.0) return std::sqrt(4.0 * c * (2.0 - c)) / kappa;
-  }
-  return DBL_MAX;
-}
+double chordal_size(double kappa, double delta) { return chordal_rule(delta).size(kappa); }
 
 template <int D>
 double spline_curvature(const spline_segment<D>& seg, double t) {
@@ -334,6 +336,7 @@ bool spline_node_sizes(const dense2D<double>& coords, const dense1D<unsigned int
   double* out = sizes.data();
   double weight = 0.0;     // squared chord of the previous segment
   double kappa_end = 0.0;  // curvature at the end of the previous segment
+  const chordal_rule rule(delta);
   segment_record<D> computed;
   for (std::size_t k = 0; k + 3 < NR; ++k) {
     if (known == nullptr) {
@@ -347,12 +350,12 @@ bool spline_node_sizes(const dense2D<double>& coords, const dense1D<unsigned int
     // chord): the longer segment weighs more. Entry 0 takes the size of
     // entry 1.
     const double kappa = (weight * kappa_end + r.seg.L2 * r.kappa0) / (weight + r.seg.L2);
-    out[k + 1] = chordal_size(kappa, delta);
+    out[k + 1] = rule.size(kappa);
     weight = r.seg.L2;
     kappa_end = r.kappa1;
   }
   out[0] = out[1];
-  const double h = chordal_size(kappa_end, delta);
+  const double h = rule.size(kappa_end);
   out[NR - 2] = h;
   out[NR - 1] = h;
   return true;
