@@ -306,10 +306,16 @@ template <int D, class Field>
 bool node_distributor<D, Field>::segment_counts(dense1D<double, 8>& counts) const {
   using engine = typename engine_field<D, Field>::type;
   const engine field(field_, nullptr, 0);
-  const measured_count<engine> count{coords_, chain_.data(), field};
   const std::size_t N = chain_.size();
   if (!counts.resize_for_overwrite(N - 1)) return false;
-  for (std::size_t i = 0; i + 1 < N; ++i) counts[i] = count(i);
+  // Raw pointers: the containers' accessors test their storage on every
+  // call, and the count's call into the size law makes them read it again.
+  const double* x = coords_.data();
+  const std::size_t ld = coords_.ld();
+  const unsigned int* ids = chain_.data();
+  double* out = counts.data();
+  for (std::size_t i = 0; i + 1 < N; ++i)
+    out[i] = field.segment_count(i, x + ids[i] * ld, x + ids[i + 1] * ld);
   return true;
 }
 

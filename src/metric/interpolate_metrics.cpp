@@ -23,20 +23,37 @@ struct bracket {
   bool beyond = false;
 };
 
-// (u - lo) / (hi - lo); parameters more than the largest double apart
-// would overflow both differences, so those are taken at half scale.
-inline double fraction(double u, double lo, double hi) {
-  const double span = hi - lo;
+// (u - lo) / span for span = hi - lo; parameters more than the largest
+// double apart would overflow both differences, so those are taken at half
+// scale.
+inline double fraction(double u, double lo, double hi, double span) {
   if (std::isfinite(span) && std::isfinite(u - lo)) return (u - lo) / span;
   return (0.5 * u - 0.5 * lo) / (0.5 * hi - 0.5 * lo);
 }
 
-// The value at fraction t from a to b; across more than the largest double
-// the difference overflows and the weighted mean gives the value instead.
-inline double between(double a, double b, double t) {
-  const double d = b - a;
+// The value at fraction t from a to b, given d = b - a; across more than the
+// largest double the difference overflows and the weighted mean gives the
+// value instead.
+inline double between(double a, double b, double d, double t) {
   return std::isfinite(d) ? a + t * d : a * (1.0 - t) + b * t;
 }
+
+// The bracket (first - 1, first) of sorted parameters p and sizes h, or
+// (0, 0) at first = 0, with what its targets share formed once: the size at
+// u is then the one the cursor's bracket and between give, bit for bit.
+struct size_bracket {
+  double lo, hi, a, b, d;
+  bool wide;  // a fraction is taken only across more than 1e-12
+
+  size_bracket(const double* p, const double* h, std::size_t first)
+      : lo(p[first > 0 ? first - 1 : 0]),
+        hi(p[first]),
+        a(h[first > 0 ? first - 1 : 0]),
+        b(h[first]),
+        d(b - a),
+        wide(hi > lo + 1e-12) {}
+  double at(double u) const { return between(a, b, d, wide ? fraction(u, lo, hi, hi - lo) : 0.0); }
+};
 
 // Finds brackets for a sequence of targets. The cursor never moves back: for
 // sorted targets the whole sweep is linear plus one search per target, and
@@ -70,7 +87,7 @@ class bracket_cursor {
       lo = p_[first - 1];
       b.j = first - 1;
     }
-    b.t = hi > lo + 1e-12 ? fraction(u, lo, hi) : 0.0;
+    b.t = hi > lo + 1e-12 ? fraction(u, lo, hi, hi - lo) : 0.0;
     return b;
   }
 
@@ -124,6 +141,30 @@ bool non_decreasing(const dense1D<double, 8>& v) {
   return true;
 }
 
+// Sizes at the targets u (m of them) from n >= 1 sorted parameters p with
+// sizes h, as the cursor brackets them: the lower bound in [cursor, n), the
+// last size above the last parameter. One walk along both sequences (the
+// cursor never moves back), each bracket formed once for all its targets.
+void interpolate_sorted(const double* p, const double* h, std::size_t n, const double* u, double* out,
+                        std::size_t m) {
+  std::size_t first = 0, formed = 0;  // the cursor, and where the bracket stands
+  size_bracket bracket(p, h, 0);
+  for (std::size_t i = 0; i < m; ++i) {
+    while (first < n && u[i] > p[first]) ++first;
+    if (first == n) {
+      // Above the last parameter; a later, smaller target looks from n - 1.
+      out[i] = h[n - 1];
+      first = n - 1;
+      continue;
+    }
+    if (first != formed) {
+      bracket = size_bracket(p, h, first);
+      formed = first;
+    }
+    out[i] = bracket.at(u[i]);
+  }
+}
+
 template <int N>
 void interpolate_columns(const dense1D<double, 8>& params, const dense2D<double>& metrics,
                          const dense1D<double, 8>& new_params, dense2D<double>& new_metrics) {
@@ -167,14 +208,19 @@ int interpolate_metrics(const dense1D<double, 8>& params, const dense1D<double, 
   if (!new_sizes.resize_for_overwrite(new_params.size())) return status_out_of_memory;
   if (new_params.empty()) return 0;
 
-  bracket_cursor cursor(params, non_decreasing(params));
   // Raw pointers: the containers' accessors test their storage on every call.
   const double* h = sizes.data();
   const double* u = new_params.data();
   double* out = new_sizes.data();
-  for (std::size_t i = 0, n = new_params.size(); i < n; ++i) {
+  const std::size_t m = new_params.size();
+  if (non_decreasing(params)) {
+    interpolate_sorted(params.data(), h, params.size(), u, out, m);
+    return 0;
+  }
+  bracket_cursor cursor(params, false);
+  for (std::size_t i = 0; i < m; ++i) {
     const bracket b = cursor.find(u[i]);
-    out[i] = b.beyond ? h[b.j] : between(h[b.j], h[b.k], b.t);
+    out[i] = b.beyond ? h[b.j] : between(h[b.j], h[b.k], h[b.k] - h[b.j], b.t);
   }
   return 0;
 }

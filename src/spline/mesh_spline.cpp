@@ -140,7 +140,7 @@ int mesh_spline_form(dense2D<double>& coords, const dense1D<unsigned int, 8>& in
   // Distribution along the sample polyline.
   const std::size_t F = s.points.cols();
   dense1D<unsigned int, 8> chain;
-  if (!chain.resize(F)) return status_out_of_memory;
+  if (!chain.resize_for_overwrite(F)) return status_out_of_memory;
   fill_consecutive(chain.data(), F, 0u);
   dense2D<double> new_coords;
   typename Field::values new_field;

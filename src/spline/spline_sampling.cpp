@@ -84,17 +84,53 @@ double arc_length(const spline_segment<D>& seg) {
   return 0.5 * sum;
 }
 
+// The chordal-size rule for one tolerance delta (see chordal_size). For a
+// fraction of the radius (delta < 0) the size is one constant over kappa,
+// formed once; correctly rounded division is monotone, so the smallest size
+// over several curvatures is that constant over the largest positive one:
+// one division per segment instead of one square root and division per
+// curvature, with the same bits.
+struct chordal_rule {
+  double delta;
+  bool per_radius;
+  double scale = 0.0;  // sqrt(4c (2 - c)) for c = -delta < 1, else 0 (no size)
+
+  explicit chordal_rule(double d) : delta(d), per_radius(d < 0.0) {
+    const double c = -d;  // sagitta / radius
+    if (per_radius && c < 1.0) scale = std::sqrt(4.0 * c * (2.0 - c));
+  }
+
+  double size(double kappa) const {
+    if (!(kappa > 0.0)) return DBL_MAX;
+    if (per_radius) return scale > 0.0 ? scale / kappa : DBL_MAX;
+    const double c = kappa * delta;  // sagitta / radius
+    return c < 1.0 ? std::sqrt(4.0 * c * (2.0 - c)) / kappa : DBL_MAX;
+  }
+
+  // The smallest size over the five curvatures, taken in order.
+  double smallest(const double (&kappa)[5]) const {
+    if (!per_radius) {
+      double h = size(kappa[0]);
+      for (int i = 1; i < 5; ++i) h = std::min(h, size(kappa[i]));
+      return h;
+    }
+    double largest = 0.0;  // NaN and kappa <= 0 give no size
+    for (double k : kappa)
+      if (k > largest) largest = k;
+    return size(largest);
+  }
+};
+
 // Sub-intervals of one segment, or false when their count is not a number or
 // exceeds `limit`. A segment without a finite target size keeps the coarse
 // sampling t = 0, 1/2. The record holds the segment and its end curvatures.
 template <int D>
-bool sample_count(const segment_record<D>& r, const segment_curvature<D>& kappa, double tolerance,
+bool sample_count(const segment_record<D>& r, const segment_curvature<D>& kappa, const chordal_rule& rule,
                   double floor, std::uint64_t limit, std::uint64_t& m) {
   m = 2;
-  if (tolerance == DBL_MAX) return true;
-  double h = chordal_size(r.kappa0, tolerance);
-  for (double t : {0.25, 0.5, 0.75}) h = std::min(h, chordal_size(kappa.at(t), tolerance));
-  h = std::max(floor, std::min(h, chordal_size(r.kappa1, tolerance)));
+  if (rule.delta == DBL_MAX) return true;
+  const double h =
+      std::max(floor, rule.smallest({r.kappa0, kappa.at(0.25), kappa.at(0.5), kappa.at(0.75), r.kappa1}));
   if (h >= DBL_MAX) return true;
   const double S = arc_length(r.seg);
   // ceil(S / h) is huge for a tiny tolerance without a floor and NaN for
@@ -108,13 +144,7 @@ bool sample_count(const segment_record<D>& r, const segment_curvature<D>& kappa,
 
 }  // namespace
 
-double chordal_size(double kappa, double delta) {
-  if (kappa > 0.0) {
-    const double c = delta >= 0.0 ? kappa * delta : -delta;  // sagitta / radius
-    if (c < 1.0) return std::sqrt(4.0 * c * (2.0 - c)) / kappa;
-  }
-  return DBL_MAX;
-}
+double chordal_size(double kappa, double delta) { return chordal_rule(delta).size(kappa); }
 
 template <int D>
 double spline_curvature(const spline_segment<D>& seg, double t) {
@@ -134,6 +164,7 @@ bool segment_sample_counts(const dense2D<double>& coords, const dense1D<unsigned
   const std::size_t segments = indices.size() - 3;
   if (!counts.resize_for_overwrite(segments) || !records.resize_for_overwrite(segments)) return false;
   total = 1;
+  const chordal_rule rule(tolerance);
   const unsigned int* list = indices.data();
   segment_record<D>* record = records.data();
   unsigned int* count = counts.data();
@@ -144,7 +175,7 @@ bool segment_sample_counts(const dense2D<double>& coords, const dense1D<unsigned
     r.kappa0 = kappa.at(0.0);
     r.kappa1 = kappa.at(1.0);
     std::uint64_t m = 0;
-    if (!sample_count(r, kappa, tolerance, floor, max_node_count - total, m)) return false;
+    if (!sample_count(r, kappa, rule, floor, max_node_count - total, m)) return false;
     total += m;
     count[k] = static_cast<unsigned int>(m);
   }
@@ -305,6 +336,7 @@ bool spline_node_sizes(const dense2D<double>& coords, const dense1D<unsigned int
   double* out = sizes.data();
   double weight = 0.0;     // squared chord of the previous segment
   double kappa_end = 0.0;  // curvature at the end of the previous segment
+  const chordal_rule rule(delta);
   segment_record<D> computed;
   for (std::size_t k = 0; k + 3 < NR; ++k) {
     if (known == nullptr) {
@@ -318,12 +350,12 @@ bool spline_node_sizes(const dense2D<double>& coords, const dense1D<unsigned int
     // chord): the longer segment weighs more. Entry 0 takes the size of
     // entry 1.
     const double kappa = (weight * kappa_end + r.seg.L2 * r.kappa0) / (weight + r.seg.L2);
-    out[k + 1] = chordal_size(kappa, delta);
+    out[k + 1] = rule.size(kappa);
     weight = r.seg.L2;
     kappa_end = r.kappa1;
   }
   out[0] = out[1];
-  const double h = chordal_size(kappa_end, delta);
+  const double h = rule.size(kappa_end);
   out[NR - 2] = h;
   out[NR - 1] = h;
   return true;
