@@ -119,6 +119,22 @@ TEST(AssignIntervals, EachBadArgumentIsNamedAndLeavesCountsUnchanged) {
   }
 }
 
+// Paved faces over more curves than one 64-bit word of the parity rows holds:
+// one over curves 0 to 69, then a second over 65 to 70 as well. Curve 69,
+// on both, is the one whose goal rounds the sums odd: it moves, as it
+// deviates least.
+TEST(AssignIntervals, ParityOverMoreCurvesThanAWordMovesTheCheapestCurve) {
+  for (int faces = 1; faces <= 2; ++faces) {
+    network net{std::vector<double>(71, 4.0), {}, {}, {}, std::vector<int>(faces, 1)};
+    net.goals[69] = 3.4;
+    for (int k = 0; k < 70; ++k) net.terms.push_back({0, k, 1});
+    for (int k = 65; k < 71 && faces == 2; ++k) net.terms.push_back({1, k, 1});
+    zarn::dense1D<unsigned, 8> counts;
+    ASSERT_EQ(net.run(counts), 0);
+    EXPECT_TRUE(same_vector(counts, zarn::dense1D<unsigned, 8>(71, 4u))) << faces << " faces";
+  }
+}
+
 }  // namespace
 
 TEST(AssignIntervals, MatchesBruteForceOnRandomNetworks) {
