@@ -104,7 +104,9 @@ bool checked_segment_count(double x, std::uint64_t m, std::uint64_t minimum, std
                            unsigned int& count) {
   if (!std::isfinite(x) || x < 0.0) return false;
   std::uint64_t n = round_count(x, m);
-  if (n < minimum) n = minimum;
+  // Raised to the first multiple of m at or above the minimum: a count that
+  // rounds to 0 under force_even (m = 2) becomes 2, not an odd 1.
+  if (n < minimum) n = (minimum + m - 1) / m * m;
   if (!fits_node_count(used, n)) return false;
   count = static_cast<unsigned int>(n);
   return true;

@@ -49,7 +49,8 @@ struct count_bounds {
 std::uint64_t bounded_element_count(double total, const count_bounds& bounds);
 
 // Turns the real segment count x into a whole count that can be appended
-// after `used` existing nodes: round_count(x, m), raised to `minimum`. False,
+// after `used` existing nodes: round_count(x, m), raised to the first
+// multiple of m at or above `minimum`. False,
 // with `count` unchanged, when x is NaN, infinite or negative, or when `used`
 // plus the count would pass max_node_count. Callers report false as a
 // container that cannot be enlarged, before appending anything.

@@ -21,7 +21,7 @@ TEST(ExtrudeTranslate, CountFromSizes) {
   };
   for (const Case& k : {Case{10, 1, 1, false, 10}, Case{9.3, 1, 1, true, 10}, Case{10, 1, 4, false, 5},
                         Case{10, 4, 1, false, 5}, Case{0.5, 1, 1, false, 1}, Case{0.5, 1, 2, true, 2},
-                        Case{1e-9, 1, 1, false, 1}}) {
+                        Case{1e-9, 1, 1, false, 1}, Case{1e-150, 1e300, 1e300, true, 2}}) {
     dense2D<double> coords;
     Ids chain;
     ASSERT_EQ(extrude_translate(coords, V3(0, 0, 0), V3(0, k.length, 0), k.h0, k.h1, k.even, chain), 0);
