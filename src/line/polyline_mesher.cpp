@@ -401,38 +401,45 @@ class polyline_mesher {
   // The piece's new nodes are columns x.nodes_at ... of `nodes`, its mesh
   // parameters start at `mesh_params`.
   deviation measure(const piece& x, const dense2D<double>& nodes, const double* mesh_params) const {
-    deviation dev;
-    dev.split = x.b;
+    // The loop reads the polyline through raw pointers and keeps its
+    // results in locals: the result is written once at the end, so that the
+    // compiler need not reload the containers after every store.
+    const unsigned int* ids = ids_.data();
+    const double* params = params_.data();
+    const double* xyz = coords_.data();
+    const std::size_t ld = coords_.ld();
     const std::size_t m = x.k + 2;
-    const double p0 = params_[x.a], p1 = params_[x.b];
-    double best = 0.0, sum = 0.0;
+    const double p0 = params[x.a], p1 = params[x.b];
+    double best = 0.0, sum = 0.0, largest = 0.0;
+    std::size_t split = x.b;
     std::size_t from = 0;
     // The element of the previous node, kept while nodes fall in it.
     std::size_t element = static_cast<std::size_t>(-1);
-    const double* A = nullptr;
+    double a[3] = {0.0, 0.0, 0.0};
     double ab[3] = {0.0, 0.0, 0.0};
     double length = 0.0;
     for (std::size_t i = x.a + 1; i < x.b; ++i) {
       // Both parameter lists are ordered: each search starts where the
       // previous one ended.
       std::size_t j = static_cast<std::size_t>(
-          std::lower_bound(mesh_params + from, mesh_params + m, params_[i]) - mesh_params);
+          std::lower_bound(mesh_params + from, mesh_params + m, params[i]) - mesh_params);
       from = j;
       if (j >= m) j = m - 1;
       if (j != element) {
         element = j;
-        A = mesh_node(x, nodes, j == 0 ? 0 : j - 1);
+        const double* A = mesh_node(x, nodes, j == 0 ? 0 : j - 1);
         const double* B = mesh_node(x, nodes, j);
         double length_sq = 0.0;
         for (int r = 0; r < D; ++r) {
+          a[r] = A[r];
           ab[r] = B[r] - A[r];
           length_sq += ab[r] * ab[r];
         }
         length = std::sqrt(length_sq);
       }
-      const double* Q = coords_.col(ids_[i]);
+      const double* Q = xyz + ids[i] * ld;
       double aq[3] = {0.0, 0.0, 0.0};
-      for (int r = 0; r < D; ++r) aq[r] = Q[r] - A[r];
+      for (int r = 0; r < D; ++r) aq[r] = Q[r] - a[r];
       double cross;
       if (D == 2) {
         cross = std::fabs(ab[0] * aq[1] - ab[1] * aq[0]);
@@ -440,19 +447,25 @@ class polyline_mesher {
         cross = std::sqrt(densekit::squared_cross_norm(ab, aq));
       }
       const double delta = length == 0.0 ? cross : cross / length;
-      if (delta > dev.largest) dev.largest = delta;
+      if (delta > largest) largest = delta;
       sum += delta;
       // A node in the middle of the piece counts up to twice as much as one
       // near an end; only a strictly larger weight moves the split.
-      const double t = (params_[i] - p0) / (p1 - p0);
+      const double t = (params[i] - p0) / (p1 - p0);
       const double w = (4.0 * t * (1.0 - t) + 1.0) * delta;
       if (w > best) {
         best = w;
-        dev.split = i;
+        split = i;
       }
-      dev.scale = length;
     }
-    if (x.b - x.a >= 2) dev.mean = sum / static_cast<double>(x.b - x.a - 1);
+    deviation dev;
+    dev.largest = largest;
+    dev.split = split;
+    // The length of the mesh element of the last node examined.
+    if (x.b - x.a >= 2) {
+      dev.scale = length;
+      dev.mean = sum / static_cast<double>(x.b - x.a - 1);
+    }
     return dev;
   }
 
