@@ -127,11 +127,12 @@ Reals ramp(Draw& d, unsigned n, double s) {
   return v;
 }
 
-// One metric column: sizes in [0.05, 1] s along random orthonormal directions.
-void metric(Draw& d, int dim, double s, double* m) {
+// One metric column: sizes in [0.05, 1] s along random orthonormal directions,
+// or along the coordinate axes (a diagonal metric).
+void metric(Draw& d, int dim, double s, double* m, bool axes) {
   double q[3][3], l[3];
   for (int k = 0; k < dim; ++k) {
-    for (int i = 0; i < dim; ++i) q[k][i] = d.real(-1.0, 1.0);
+    for (int i = 0; i < dim; ++i) q[k][i] = axes ? (i == k ? 1.0 : 0.0) : d.real(-1.0, 1.0);
     for (int p = 0; p < k; ++p) {
       double dot = 0.0;
       for (int i = 0; i < dim; ++i) dot += q[k][i] * q[p][i];
@@ -153,7 +154,10 @@ void metric(Draw& d, int dim, double s, double* m) {
 
 Coords metrics(Draw& d, int dim, unsigned n, double s) {
   Coords m(dim == 2 ? 3 : 6, n);
-  for (unsigned k = 0; k < n; ++k) metric(d, dim, s, m.col(k));
+  // One field in three is diagonal throughout; in the others one column in
+  // five is.
+  const bool diagonal = d.chance(1.0 / 3.0);
+  for (unsigned k = 0; k < n; ++k) metric(d, dim, s, m.col(k), diagonal || d.chance(0.2));
   return m;
 }
 

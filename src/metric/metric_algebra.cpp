@@ -47,9 +47,60 @@ void zero_pair(metric_pair<N>& pair) {
   std::fill(pair.lambda_b, pair.lambda_b + N, 0.0);
 }
 
+// Two 3 x 3 metrics that are both diagonal (off-diagonal entries +0 or -0)
+// share the unit axes as their common basis. This forms the pair the general
+// reduction forms for them, value for value, without its eigen-solve: the
+// factor's diagonal r, T's diagonal t and the transformed diagonal
+// k = (t b) t by the same operations, the axes sorted by k ascending (ties
+// kept in order) as the diagonal eigen-solve sorts them, mu = k / d^2, and
+// basis and dual rows the sorted unit axes (a normalised t e_i is exactly
+// e_i, since sqrt(t * t) = t in binary floating point). Zero entries of the
+// basis and dual rows may differ in sign from the general path's; the
+// interpolation only sums their squares and products into a sum that starts
+// at +0, so its metrics are the same. Diagonal entries are kept within
+// 2^-150 ... 2^150 so that no step overflows or underflows and k stays
+// where the eigen-solve takes its diagonal path. False, nothing written,
+// for any other pair.
+bool reduce_diagonal_pair(metric_pair<3>& pair, const metric3& ma, const metric3& mb) {
+  constexpr double low = 0x1p-150, high = 0x1p150;
+  auto diagonal = [&](const metric3& m) {
+    return m[1] == 0.0 && m[3] == 0.0 && m[4] == 0.0 && m[0] >= low && m[0] <= high && m[2] >= low &&
+           m[2] <= high && m[5] >= low && m[5] <= high;
+  };
+  if (!diagonal(ma) || !diagonal(mb)) return false;
+  const double a[3] = {ma[0], ma[2], ma[5]}, b[3] = {mb[0], mb[2], mb[5]};
+  const double s00 = std::sqrt(a[0]);
+  const double r[3] = {s00, std::sqrt(a[0] * a[1]) / s00, std::sqrt(a[2])};
+  const double d = r[0] * r[1] * r[2];
+  const double t[3] = {r[1] * r[2], r[0] * r[2], r[0] * r[1]};
+  double k[3];
+  int order[3] = {0, 1, 2};
+  for (int i = 0; i < 3; ++i) k[i] = t[i] * b[i] * t[i];
+  for (int i = 0; i < 2; ++i) {
+    int m = i;
+    for (int j = i + 1; j < 3; ++j)
+      if (k[order[j]] < k[order[m]]) m = j;
+    std::swap(order[i], order[m]);
+  }
+  const double d2 = d * d;
+  std::fill(pair.basis, pair.basis + 9, 0.0);
+  std::fill(pair.dual, pair.dual + 9, 0.0);
+  for (int c = 0; c < 3; ++c) {
+    const int axis = order[c];
+    pair.basis[c * 3 + axis] = 1.0;
+    pair.dual[c * 3 + axis] = 1.0;
+    pair.lambda_a[c] = a[axis];
+    pair.lambda_b[c] = k[axis] / d2 * a[axis];
+  }
+  return true;
+}
+
 template <int N>
 bool reduce_pair(metric_pair<N>& pair, const symmetric_fixed<double, N>& ma,
                  const symmetric_fixed<double, N>& mb) {
+  if constexpr (N == 3) {
+    if (reduce_diagonal_pair(pair, ma, mb)) return all_valid(pair.lambda_a) && all_valid(pair.lambda_b);
+  }
   double mu[N];
   if (!gen_eigen_sym(ma, mb, mu, pair.basis, true)) {
     zero_pair(pair);

@@ -117,8 +117,8 @@ TEST(GenEigenSym, DefiningEquationOnRandomPairs) {
 // t = 0 and 1 give the end metrics; along each common direction the size
 // 1 / sqrt(p^T M p) is linear in t.
 template <int N, class Pair>
-void expect_pair_ends_and_linear_sizes(std::mt19937& rng, double tol) {
-  const auto a = random_metric<N>(rng, 50.0), b = random_metric<N>(rng, 50.0);
+void expect_pair_ends_and_linear_sizes(const zarn::symmetric_fixed<double, N>& a,
+                                       const zarn::symmetric_fixed<double, N>& b, double tol) {
   Pair pair;
   zarn::symmetric_fixed<double, N> m;
   ASSERT_TRUE(reduce_metric_pair(pair, a, b));
@@ -137,8 +137,21 @@ void expect_pair_ends_and_linear_sizes(std::mt19937& rng, double tol) {
 TEST(MetricPair, EndsReturnEndMetricsAndSizesAreLinear) {
   std::mt19937 rng(17);
   for (int trial = 0; trial < 100; ++trial) {
-    expect_pair_ends_and_linear_sizes<2, metric_pair2>(rng, 1e-12);
-    expect_pair_ends_and_linear_sizes<3, metric_pair3>(rng, 1e-11);
+    const auto a2 = random_metric<2>(rng, 50.0), b2 = random_metric<2>(rng, 50.0);
+    expect_pair_ends_and_linear_sizes<2, metric_pair2>(a2, b2, 1e-12);
+    const auto a3 = random_metric<3>(rng, 50.0), b3 = random_metric<3>(rng, 50.0);
+    expect_pair_ends_and_linear_sizes<3, metric_pair3>(a3, b3, 1e-11);
+  }
+  // Diagonal 3D pairs (off-diagonal zeros of either sign), with equal
+  // entries and in every order, at ordinary scales and beyond 2^150.
+  const double entries[] = {1.0, 4.0, 0.25, 4.0, 1e-50, 1e50};
+  for (int trial = 0; trial < 216; ++trial) {
+    const double x = entries[trial % 4], y = entries[trial / 4 % 4], z = entries[trial / 16 % 4];
+    const double s = trial >= 180 ? entries[4 + trial % 2] : 1.0;
+    const double zero = trial % 2 ? -0.0 : 0.0;
+    expect_pair_ends_and_linear_sizes<3, metric_pair3>(metric3(x * s, zero, y * s, 0.0, zero, z * s),
+                                                       metric3(z * s, 0.0, x * s, zero, zero, y * s * 3.0),
+                                                       1e-14);
   }
   // Diagonal metrics: the coordinate axes, sizes (1, 1) to (2, 4).
   metric_pair2 pair;
