@@ -44,6 +44,10 @@ inline double between(double a, double b, double d, double t) {
 struct size_bracket {
   double lo, hi, a, b, d;
   bool wide;  // a fraction is taken only across more than 1e-12
+  // Equal non-zero sizes across finite parameters: a + t * 0 is a for any
+  // finite fraction t, which a finite u - lo guarantees, so no division is
+  // needed.
+  bool flat;
 
   size_bracket(const double* p, const double* h, std::size_t first)
       : lo(p[first > 0 ? first - 1 : 0]),
@@ -51,8 +55,12 @@ struct size_bracket {
         a(h[first > 0 ? first - 1 : 0]),
         b(h[first]),
         d(b - a),
-        wide(hi > lo + 1e-12) {}
-  double at(double u) const { return between(a, b, d, wide ? fraction(u, lo, hi, hi - lo) : 0.0); }
+        wide(hi > lo + 1e-12),
+        flat(d == 0.0 && a != 0.0 && std::isfinite(hi - lo)) {}
+  double at(double u) const {
+    if (flat && std::isfinite(u - lo)) return a;
+    return between(a, b, d, wide ? fraction(u, lo, hi, hi - lo) : 0.0);
+  }
 };
 
 // Finds brackets for a sequence of targets. The cursor never moves back: for

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include <cellkit/cellkit.h>
 
@@ -28,7 +29,7 @@ struct spline_samples {
   dense1D<unsigned int, 8> node_positions;  // sample of each interior spline node
   double deviation = 0.0;                   // largest distance of the samples from the spline
   double length = 0.0;                      // length of the sample polyline
-  dense1D<segment_record<D>, 8> records;    // each spline segment and its end curvatures
+  dense1D<double, 8> node_sizes;            // chordal size at each entry of the index list
 };
 
 // The field on the samples: a first estimate (the nodes' values spread
@@ -36,10 +37,11 @@ struct spline_samples {
 // the default size between the nodes), capped by the curvature sizes at the
 // turning nodes (kept within [min_size, max(L, min_size)]) and bounded in
 // gradation. status_out_of_memory when memory runs out or the field cannot
-// be represented.
+// be represented. The sampling's node sizes are taken over (s.node_sizes is
+// left empty or unspecified).
 template <int D, class Field>
 int field_on_samples(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
-                     const typename Field::values& field, const spline_samples<D>& s, double chordal_error,
+                     const typename Field::values& field, spline_samples<D>& s, double chordal_error,
                      double min_size, double default_size, double gradation,
                      typename Field::values& sample_field) {
   const std::size_t N = indices.size(), F = s.points.cols();
@@ -54,11 +56,12 @@ int field_on_samples(const dense2D<double>& coords, const dense1D<unsigned int, 
 
   dense1D<unsigned int, 8> turning;
   dense1D<double, 8> turning_params, turning_sizes, curvature_sizes;
-  // When every node turns, the turning list is the index list itself and
-  // the sampling's records are its segments.
-  if (!spline_turning_nodes<D>(coords, indices, turning, turning_params) ||
-      !spline_node_sizes<D>(coords, turning, chordal_error, turning_sizes,
-                            turning.size() == N ? s.records.data() : nullptr))
+  // When every node turns, the turning list is the index list itself, whose
+  // sizes the sampling formed.
+  if (!spline_turning_nodes<D>(coords, indices, turning, turning_params)) return status_out_of_memory;
+  if (turning.size() == N)
+    turning_sizes = std::move(s.node_sizes);
+  else if (!spline_node_sizes<D>(coords, turning, chordal_error, turning_sizes))
     return status_out_of_memory;
   cellkit::bound_metrics(turning_sizes, min_size, std::max(s.length, min_size));
   if (interpolate_metrics(turning_params, turning_sizes, s.params, curvature_sizes) != status_ok)
@@ -130,7 +133,7 @@ int mesh_spline_form(dense2D<double>& coords, const dense1D<unsigned int, 8>& in
   // Dense sampling of the spline; everything below works on it.
   spline_samples<D> s;
   if (!sample_spline<D>(coords, indices, 0.1 * chordal_error, 0.5 * min_size, s.points, s.params,
-                        s.node_params, s.node_positions, s.deviation, s.length, &s.records))
+                        s.node_params, s.node_positions, s.deviation, s.length, &s.node_sizes, chordal_error))
     return status_out_of_memory;
   typename Field::values sample_field;
   const int code = field_on_samples<D, Field>(coords, indices, field, s, chordal_error, min_size,

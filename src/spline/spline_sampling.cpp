@@ -121,18 +121,48 @@ struct chordal_rule {
   }
 };
 
+template <int D>
+double l1_norm(const vector_fixed<double, D>& v) {
+  double s = 0.0;
+  for (int c = 0; c < D; ++c) s += std::fabs(v[c]);
+  return s;
+}
+
+// True when the segment certainly gets the coarse sampling (m = 2) under a
+// chordal size per radius, from bounds that hold for every t in [0, 1]
+// instead of the five curvatures and the arc length: the speed lies within
+// |a1| -+ (2 |a2| + 3 |a3|) (norms bounded by their sums of magnitudes), so
+// the arc length S is at most the upper speed v_hi and every curvature
+// 2 |w(t)| / speed^3 at most kappa_hi = 2 (|c12| + 3 |c13| + 3 |c23|) /
+// v_lo^3. The size is then at least scale / kappa_hi, and S / h <= 2 when
+// v_hi kappa_hi stays below 2 scale; a margin of half a percent covers the
+// rounding of both sides many times over. False (undecided) whenever a
+// bound is not finite and positive: the exact count is taken then.
+template <int D>
+bool surely_coarse(const spline_segment<D>& seg, const segment_curvature<D>& kappa, double scale) {
+  const double tail = 2.0 * l1_norm(seg.a2) + 3.0 * l1_norm(seg.a3);
+  const double lead = std::sqrt(dot(seg.a1, seg.a1));
+  const double v_lo = lead - tail, v_hi = lead + tail;
+  if (!(v_lo > 0.0 && v_hi < DBL_MAX)) return false;
+  const double w = l1_norm(kappa.c12) + 3.0 * l1_norm(kappa.c13) + 3.0 * l1_norm(kappa.c23);
+  const double kappa_hi = 2.0 * w / (v_lo * v_lo * v_lo);
+  return v_hi * kappa_hi <= 1.99 * scale;
+}
+
 // Sub-intervals of one segment, or false when their count is not a number or
 // exceeds `limit`. A segment without a finite target size keeps the coarse
-// sampling t = 0, 1/2. The record holds the segment and its end curvatures.
+// sampling t = 0, 1/2. kappa0 and kappa1: its curvatures at t = 0 and 1.
 template <int D>
-bool sample_count(const segment_record<D>& r, const segment_curvature<D>& kappa, const chordal_rule& rule,
+bool sample_count(const segment_curvature<D>& kappa, double kappa0, double kappa1, const chordal_rule& rule,
                   double floor, std::uint64_t limit, std::uint64_t& m) {
   m = 2;
   if (rule.delta == DBL_MAX) return true;
+  if (rule.per_radius && rule.scale > 0.0 && limit >= 2 && surely_coarse(kappa.seg, kappa, rule.scale))
+    return true;
   const double h =
-      std::max(floor, rule.smallest({r.kappa0, kappa.at(0.25), kappa.at(0.5), kappa.at(0.75), r.kappa1}));
+      std::max(floor, rule.smallest({kappa0, kappa.at(0.25), kappa.at(0.5), kappa.at(0.75), kappa1}));
   if (h >= DBL_MAX) return true;
-  const double S = arc_length(r.seg);
+  const double S = arc_length(kappa.seg);
   // ceil(S / h) is huge for a tiny tolerance without a floor and NaN for
   // coordinates that are not finite: it is range-checked before it becomes
   // an integer. A point-like segment (S = 0) needs no more than two.
@@ -153,34 +183,36 @@ double spline_curvature(const spline_segment<D>& seg, double t) {
 
 namespace {
 
-// The sub-interval count of every segment of the spline, and the total
-// sample count (one more than their sum). False when memory is lacking or
-// the samples would not fit below max_node_count: they are numbered by
-// 32-bit identifiers downstream.
-template <int D>
-bool segment_sample_counts(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
-                           double tolerance, double floor, dense1D<segment_record<D>, 8>& records,
-                           dense1D<unsigned int, 8>& counts, std::uint64_t& total) {
-  const std::size_t segments = indices.size() - 3;
-  if (!counts.resize_for_overwrite(segments) || !records.resize_for_overwrite(segments)) return false;
-  total = 1;
-  const chordal_rule rule(tolerance);
-  const unsigned int* list = indices.data();
-  segment_record<D>* record = records.data();
-  unsigned int* count = counts.data();
-  for (std::size_t k = 0; k < segments; ++k) {
-    segment_record<D>& r = record[k];
-    spline_coefficients(coords, list[k], list[k + 1], list[k + 2], list[k + 3], r.seg);
-    const segment_curvature<D> kappa(r.seg);
-    r.kappa0 = kappa.at(0.0);
-    r.kappa1 = kappa.at(1.0);
-    std::uint64_t m = 0;
-    if (!sample_count(r, kappa, rule, floor, max_node_count - total, m)) return false;
-    total += m;
-    count[k] = static_cast<unsigned int>(m);
+// Chordal sizes at the nodes of a chain of spline segments, one segment at
+// a time: at each interior node the curvatures of the two segments meeting
+// there, weighted by their squared chords (each side is scaled to its own
+// chord, so the longer weighs more); entry 0 takes the size of entry 1, the
+// last two entries the size at the end of the last segment.
+class node_size_walk {
+ public:
+  node_size_walk(double delta, double* out) : rule_(delta), out_(out) {}
+  // Segment k (from entry k + 1 to entry k + 2): squared chord, curvatures
+  // at its two ends.
+  void add(std::size_t k, double L2, double kappa0, double kappa1) {
+    const double kappa = (weight_ * kappa_end_ + L2 * kappa0) / (weight_ + L2);
+    out_[k + 1] = rule_.size(kappa);
+    weight_ = L2;
+    kappa_end_ = kappa1;
   }
-  return true;
-}
+  // After the last segment of a list of n entries.
+  void finish(std::size_t n) {
+    out_[0] = out_[1];
+    const double h = rule_.size(kappa_end_);
+    out_[n - 2] = h;
+    out_[n - 1] = h;
+  }
+
+ private:
+  chordal_rule rule_;
+  double* out_;
+  double weight_ = 0.0;     // squared chord of the previous segment
+  double kappa_end_ = 0.0;  // curvature at the end of the previous segment
+};
 
 // The samples of one segment after its start, at t = j / m for j = 1 ... m - 1,
 // written to the m - 1 columns from `points` (D entries each) with the
@@ -193,18 +225,24 @@ void sample_segment(const spline_segment<D>& seg, unsigned int m, double s, doub
   for (int c = 0; c < D; ++c) chord[c] = seg.a1[c] + seg.a2[c] + seg.a3[c];
   const double chord2 = dot(chord, chord);
   const double step = 1.0 / m;
+  // The squared distance of a sample from the chord line is its cross norm
+  // over chord2. Correctly rounded division by one divisor is monotone, so
+  // the largest quotient is the largest cross norm over chord2: one division
+  // per segment. A point-like segment gives 0 / 0 = NaN, which the
+  // comparison skips, as it skips a NaN cross norm.
+  double largest = 0.0;
   for (unsigned int j = 1; j < m; ++j) {
     const double t = j * step;
     params[j - 1] = s + ell * t;
     vector_fixed<double, D> q;
     for (int c = 0; c < D; ++c) q[c] = ((seg.a3[c] * t + seg.a2[c]) * t + seg.a1[c]) * t;
-    // Squared distance from the chord line; NaN for a point-like segment,
-    // which the comparison skips.
-    const double d2 = cross_norm2(q, chord) / chord2;
-    if (d2 > deviation2) deviation2 = d2;
+    const double c2 = cross_norm2(q, chord);
+    if (c2 > largest) largest = c2;
     double* p = points + (j - 1) * D;
     for (int c = 0; c < D; ++c) p[c] = seg.a0[c] + q[c];
   }
+  const double d2 = largest / chord2;
+  if (d2 > deviation2) deviation2 = d2;
 }
 
 }  // namespace
@@ -213,60 +251,77 @@ template <int D>
 bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices, double tolerance,
                    double floor, dense2D<double>& samples, dense1D<double, 8>& sample_params,
                    dense1D<double, 8>& node_params, dense1D<unsigned int, 8>& node_positions,
-                   double& max_deviation, double& length, dense1D<segment_record<D>, 8>* records) {
+                   double& max_deviation, double& length, dense1D<double, 8>* node_sizes, double node_delta) {
   samples.clear();
   sample_params.clear();
   node_params.clear();
   node_positions.clear();
   const std::size_t N = indices.size();
   const std::size_t segments = N - 3;
-
-  // First pass: each segment's coefficients, end curvatures and sub-interval
-  // count, so that the whole sampling is range-checked and sized before a
-  // sample is written.
-  dense1D<segment_record<D>, 8> own_records;
-  dense1D<segment_record<D>, 8>& record = records != nullptr ? *records : own_records;
-  dense1D<unsigned int, 8> counts;
-  std::uint64_t total = 0;
-  if (!segment_sample_counts<D>(coords, indices, tolerance, floor, record, counts, total)) return false;
-  const std::size_t F = static_cast<std::size_t>(total);
-  if (!samples.resize_for_overwrite(D, F) || !sample_params.resize_for_overwrite(F) ||
-      !node_params.resize_for_overwrite(N - 2) || !node_positions.resize_for_overwrite(N - 2))
+  // Every segment has at least two sub-intervals: room for that many samples
+  // first, grown (doubling) when a segment needs more. Samples are numbered
+  // by 32-bit identifiers downstream.
+  const std::size_t least = 2 * segments + 1;
+  if (least > max_node_count) return false;
+  if (!samples.resize_for_overwrite(D, least) || !sample_params.resize_for_overwrite(least) ||
+      !node_params.resize_for_overwrite(N - 2) || !node_positions.resize_for_overwrite(N - 2) ||
+      (node_sizes != nullptr && !node_sizes->resize_for_overwrite(N)))
     return false;
+  node_size_walk sizes(node_delta, node_sizes != nullptr ? node_sizes->data() : nullptr);
 
-  // Second pass: the samples, with chord-length parameters, written through
+  // One pass: each segment's coefficients, end curvatures and sub-interval
+  // count, then its samples with chord-length parameters, written through
   // raw pointers (the containers' accessors test their storage every time).
-  double* point = samples.data();
-  assert((F < 2 || samples.col(1) == point + D) && "cleared, then sized: one column after another");
-  double* param = sample_params.data();
+  const chordal_rule rule(tolerance);
+  const unsigned int* list = indices.data();
   double* node_param = node_params.data();
   unsigned int* position = node_positions.data();
-  const segment_record<D>* segment = record.data();
-  const unsigned int* count = counts.data();
   double s = 0.0;
   double deviation2 = 0.0;
-  std::size_t at = 0;  // the next sample
+  std::uint64_t total = 1;  // samples so far, the end sample included
+  std::size_t at = 0;       // the next sample
   for (std::size_t k = 0; k < segments; ++k) {
-    const spline_segment<D>& seg = segment[k].seg;
+    spline_segment<D> seg;
+    spline_coefficients(coords, list[k], list[k + 1], list[k + 2], list[k + 3], seg);
+    const segment_curvature<D> kappa(seg);
+    const double kappa0 = kappa.at(0.0), kappa1 = kappa.at(1.0);
+    std::uint64_t m = 0;
+    if (!sample_count(kappa, kappa0, kappa1, rule, floor, max_node_count - total, m)) return false;
+    total += m;
+    const std::size_t room = at + static_cast<std::size_t>(m) + 1;
+    if (room > samples.cols() && (!samples.resize_for_overwrite(D, room) || !sample_params.reserve(room, 2) ||
+                                  !sample_params.resize_for_overwrite(room)))
+      return false;
+    if (node_sizes != nullptr) sizes.add(k, seg.L2, kappa0, kappa1);
     // |P'(0)|: the chord's length when the start tangent is constrained or
     // the piece is straight.
     const double ell = std::sqrt(dot(seg.a1, seg.a1));
+    double* point = samples.data() + at * D;
+    double* param = sample_params.data() + at;
     node_param[k] = s;
-    param[at] = s;
+    param[0] = s;
     position[k] = static_cast<unsigned int>(at);
-    for (int c = 0; c < D; ++c) point[at * D + c] = seg.a0[c];
-    sample_segment(seg, count[k], s, ell, point + (at + 1) * D, param + at + 1, deviation2);
-    at += count[k];
+    for (int c = 0; c < D; ++c) point[c] = seg.a0[c];
+    sample_segment(seg, static_cast<unsigned int>(m), s, ell, point + D, param + 1, deviation2);
+    at += static_cast<std::size_t>(m);
     s += ell;
   }
   // Coordinates whose differences overflow give an infinite or NaN length:
   // the chord-length parameters could not be represented.
   if (!std::isfinite(s)) return false;
+  if (node_sizes != nullptr) sizes.finish(N);
+  const std::size_t F = at + 1;
+  // Shrinking keeps the storage and cannot fail.
+  samples.resize_for_overwrite(D, F);
+  sample_params.resize_for_overwrite(F);
   max_deviation = std::sqrt(deviation2);
   position[segments] = static_cast<unsigned int>(at);
+  double* point = samples.data();
+  assert((F < 2 || samples.col(1) == point + D) && "cleared, then sized: one column after another");
   const double* end = coords.col(indices[N - 2]);
   for (int c = 0; c < D; ++c) point[at * D + c] = end[c];
 
+  double* param = sample_params.data();
   if (s > 0.0) {
     const double inv = 1.0 / s;
     for (std::size_t j = 0; j + 1 < F; ++j) param[j] *= inv;
@@ -328,36 +383,19 @@ bool spline_turning_nodes(const dense2D<double>& coords, const dense1D<unsigned 
 
 template <int D>
 bool spline_node_sizes(const dense2D<double>& coords, const dense1D<unsigned int, 8>& nodes, double delta,
-                       dense1D<double, 8>& sizes, const segment_record<D>* known) {
+                       dense1D<double, 8>& sizes) {
   sizes.clear();
   const std::size_t NR = nodes.size();
   if (!sizes.resize_for_overwrite(NR)) return false;
   const unsigned int* list = nodes.data();
-  double* out = sizes.data();
-  double weight = 0.0;     // squared chord of the previous segment
-  double kappa_end = 0.0;  // curvature at the end of the previous segment
-  const chordal_rule rule(delta);
-  segment_record<D> computed;
+  node_size_walk walk(delta, sizes.data());
   for (std::size_t k = 0; k + 3 < NR; ++k) {
-    if (known == nullptr) {
-      spline_coefficients(coords, list[k], list[k + 1], list[k + 2], list[k + 3], computed.seg);
-      const segment_curvature<D> curvature(computed.seg);
-      computed.kappa0 = curvature.at(0.0);
-      computed.kappa1 = curvature.at(1.0);
-    }
-    const segment_record<D>& r = known != nullptr ? known[k] : computed;
-    // The two sides of a node can disagree (each is scaled to its own
-    // chord): the longer segment weighs more. Entry 0 takes the size of
-    // entry 1.
-    const double kappa = (weight * kappa_end + r.seg.L2 * r.kappa0) / (weight + r.seg.L2);
-    out[k + 1] = rule.size(kappa);
-    weight = r.seg.L2;
-    kappa_end = r.kappa1;
+    spline_segment<D> seg;
+    spline_coefficients(coords, list[k], list[k + 1], list[k + 2], list[k + 3], seg);
+    const segment_curvature<D> curvature(seg);
+    walk.add(k, seg.L2, curvature.at(0.0), curvature.at(1.0));
   }
-  out[0] = out[1];
-  const double h = rule.size(kappa_end);
-  out[NR - 2] = h;
-  out[NR - 1] = h;
+  walk.finish(NR);
   return true;
 }
 
@@ -365,18 +403,18 @@ template double spline_curvature<2>(const spline_segment<2>&, double);
 template double spline_curvature<3>(const spline_segment<3>&, double);
 template bool sample_spline<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&, double, double,
                                dense2D<double>&, dense1D<double, 8>&, dense1D<double, 8>&,
-                               dense1D<unsigned int, 8>&, double&, double&, dense1D<segment_record<2>, 8>*);
+                               dense1D<unsigned int, 8>&, double&, double&, dense1D<double, 8>*, double);
 template bool sample_spline<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&, double, double,
                                dense2D<double>&, dense1D<double, 8>&, dense1D<double, 8>&,
-                               dense1D<unsigned int, 8>&, double&, double&, dense1D<segment_record<3>, 8>*);
+                               dense1D<unsigned int, 8>&, double&, double&, dense1D<double, 8>*, double);
 template bool spline_turning_nodes<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
                                       dense1D<unsigned int, 8>&, dense1D<double, 8>&);
 template bool spline_turning_nodes<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&,
                                       dense1D<unsigned int, 8>&, dense1D<double, 8>&);
 template bool spline_node_sizes<2>(const dense2D<double>&, const dense1D<unsigned int, 8>&, double,
-                                   dense1D<double, 8>&, const segment_record<2>*);
+                                   dense1D<double, 8>&);
 template bool spline_node_sizes<3>(const dense2D<double>&, const dense1D<unsigned int, 8>&, double,
-                                   dense1D<double, 8>&, const segment_record<3>*);
+                                   dense1D<double, 8>&);
 
 }  // namespace linegen
 }  // namespace zarn

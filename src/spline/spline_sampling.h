@@ -27,14 +27,6 @@ double chordal_size(double kappa, double delta);
 template <int D>
 double spline_curvature(const spline_segment<D>& seg, double t);
 
-// What the sampling learns of one segment and the later stages reuse: its
-// coefficients and its curvature at t = 0 and t = 1.
-template <int D>
-struct segment_record {
-  spline_segment<D> seg;
-  double kappa0 = 0.0, kappa1 = 0.0;
-};
-
 // Samples the spline through `indices` densely. Segment k gets m_k >= 2
 // sub-intervals: ceil(S_k / h_k) for its arc length S_k (4-point Gauss rule)
 // and h_k = max(floor, smallest chordal size for `tolerance` at t = 0, 1/4,
@@ -44,7 +36,9 @@ struct segment_record {
 // parameter of each curve node and the sample index at which it stands
 // (N-2 values each), the largest distance from a sample to its segment's
 // chord, and the total unnormalised parameter length.
-// records, when not null, receives one record per segment (replaced).
+// node_sizes, when not null, receives the sizes spline_node_sizes gives for
+// the tolerance node_delta on `indices` itself (N values, replaced), from the
+// same segments, so that they need not be formed twice.
 // False, with the outputs unspecified, when the sample count is not a number
 // or too large for 32-bit identifiers, when the total parameter length is not
 // finite (coordinate differences that overflow), or memory is lacking. No checks: the
@@ -54,7 +48,8 @@ template <int D>
 bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>& indices, double tolerance,
                    double floor, dense2D<double>& samples, dense1D<double, 8>& sample_params,
                    dense1D<double, 8>& node_params, dense1D<unsigned int, 8>& node_positions,
-                   double& max_deviation, double& length, dense1D<segment_record<D>, 8>* records = nullptr);
+                   double& max_deviation, double& length, dense1D<double, 8>* node_sizes = nullptr,
+                   double node_delta = 0.0);
 
 // The nodes at which the node polyline of `indices` turns, in the index-list
 // convention: entries 0 and 1, each interior curve node where consecutive
@@ -69,12 +64,10 @@ bool spline_turning_nodes(const dense2D<double>& coords, const dense1D<unsigned 
 // list convention, at least 4 entries), from the spline's curvature at each
 // curve node: the mean of the two segments meeting there weighted by their
 // squared chord lengths; the end entries repeat the end nodes' sizes. Output
-// replaced; false when memory is lacking. known, when not null, holds the
-// records of the segments of `nodes` (one per segment, as sample_spline
-// gives them for the same list), which saves computing them again.
+// replaced; false when memory is lacking.
 template <int D>
 bool spline_node_sizes(const dense2D<double>& coords, const dense1D<unsigned int, 8>& nodes, double delta,
-                       dense1D<double, 8>& sizes, const segment_record<D>* known = nullptr);
+                       dense1D<double, 8>& sizes);
 
 }  // namespace linegen
 }  // namespace zarn
