@@ -77,6 +77,23 @@ TEST(SampleSpline, EachSegmentTakesItsArcLengthOverTheFloor) {
   }
 }
 
+// A tolerance per radius on a circle of 24 nodes: every segment takes
+// ceil(S / h) sub-intervals (at least 2), S = 2 pi / 24 and h the chord of
+// the tolerance on the unit radius, here chosen as S / 2.5 and S / 1.5.
+TEST(SampleSpline, CircleSegmentsTakeArcOverChordalSize) {
+  const unsigned P = 24;
+  dense2D<double> c(2, P);
+  for (unsigned i = 0; i < P; ++i) c(0, i) = std::cos(2 * M_PI * i / P), c(1, i) = std::sin(2 * M_PI * i / P);
+  const double S = 2 * M_PI / P;
+  for (const double ratio : {2.5, 1.5}) {
+    // h = sqrt(4 c (2 - c)) for the sagitta c of a unit radius.
+    const double h = S / ratio, sagitta = 1.0 - std::sqrt(1.0 - h * h / 4.0);
+    const auto r = sample<2>(c, closed_list(P), -sagitta, 0.0);
+    ASSERT_TRUE(r.ok);
+    for (unsigned k = 0; k < P; ++k) EXPECT_EQ(r.positions[k + 1] - r.positions[k], std::ceil(ratio)) << k;
+  }
+}
+
 // The nodes where the polyline turns, between the list's first two and last
 // two entries, at their chord-length parameters: collinear nodes drop out.
 TEST(SplineTurningNodes, CollinearNodesDropOutAndTheEndsStay) {
