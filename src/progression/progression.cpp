@@ -42,6 +42,8 @@ double ideal_segment_count(double L, double h0, double h1) {
     a = h1;
     b = h0;
   }
+  // Equal finite sizes: t = 0 gives g = 1 exactly below, so the mean is a.
+  if (a == b && a > 0.0 && a < HUGE_VAL) return L / a;
   const double t = (b - a) / a;
   if (!std::isfinite(t)) {
     // The ratio b / a overflows (a subnormal or a huge size): the logarithmic

@@ -54,13 +54,17 @@ struct segment_curvature {
   explicit segment_curvature(const spline_segment<D>& s)
       : seg(s), c12(cross(s.a1, s.a2)), c13(cross(s.a1, s.a3)), c23(cross(s.a2, s.a3)) {}
 
-  double at(double t) const {
+  double at(double t) const { return at(t, -1.0, 0.0); }
+  // As at(t), given the square root `root` of one value `square` that the
+  // squared speed may take (at t = 0 it is |a1|^2, whose root the caller
+  // holds): that root is not taken again.
+  double at(double t, double square, double root) const {
     vector_fixed<double, D> d;
     for (int c = 0; c < D; ++c) d[c] = seg.a1[c] + 2.0 * seg.a2[c] * t + 3.0 * seg.a3[c] * t * t;
     cross_vector<D> w;
     for (std::size_t c = 0; c < w.size(); ++c) w[c] = c12[c] + 3.0 * t * c13[c] + 3.0 * t * t * c23[c];
     const double speed2 = dot(d, d);
-    const double speed = std::sqrt(speed2);
+    const double speed = speed2 == square ? root : std::sqrt(speed2);
     if (speed == 0.0) return DBL_MAX;
     return 2.0 * std::sqrt(dot(w, w)) / (speed * speed2);
   }
@@ -139,9 +143,9 @@ double l1_norm(const vector_fixed<double, D>& v) {
 // rounding of both sides many times over. False (undecided) whenever a
 // bound is not finite and positive: the exact count is taken then.
 template <int D>
-bool surely_coarse(const spline_segment<D>& seg, const segment_curvature<D>& kappa, double scale) {
+bool surely_coarse(const segment_curvature<D>& kappa, double lead, double scale) {
+  const spline_segment<D>& seg = kappa.seg;
   const double tail = 2.0 * l1_norm(seg.a2) + 3.0 * l1_norm(seg.a3);
-  const double lead = std::sqrt(dot(seg.a1, seg.a1));
   const double v_lo = lead - tail, v_hi = lead + tail;
   if (!(v_lo > 0.0 && v_hi < DBL_MAX)) return false;
   const double w = l1_norm(kappa.c12) + 3.0 * l1_norm(kappa.c13) + 3.0 * l1_norm(kappa.c23);
@@ -151,13 +155,14 @@ bool surely_coarse(const spline_segment<D>& seg, const segment_curvature<D>& kap
 
 // Sub-intervals of one segment, or false when their count is not a number or
 // exceeds `limit`. A segment without a finite target size keeps the coarse
-// sampling t = 0, 1/2. kappa0 and kappa1: its curvatures at t = 0 and 1.
+// sampling t = 0, 1/2. kappa0 and kappa1: its curvatures at t = 0 and 1;
+// ell = |a1|.
 template <int D>
-bool sample_count(const segment_curvature<D>& kappa, double kappa0, double kappa1, const chordal_rule& rule,
-                  double floor, std::uint64_t limit, std::uint64_t& m) {
+bool sample_count(const segment_curvature<D>& kappa, double kappa0, double kappa1, double ell,
+                  const chordal_rule& rule, double floor, std::uint64_t limit, std::uint64_t& m) {
   m = 2;
   if (rule.delta == DBL_MAX) return true;
-  if (rule.per_radius && rule.scale > 0.0 && limit >= 2 && surely_coarse(kappa.seg, kappa, rule.scale))
+  if (rule.per_radius && rule.scale > 0.0 && limit >= 2 && surely_coarse(kappa, ell, rule.scale))
     return true;
   const double h =
       std::max(floor, rule.smallest({kappa0, kappa.at(0.25), kappa.at(0.5), kappa.at(0.75), kappa1}));
@@ -284,18 +289,18 @@ bool sample_spline(const dense2D<double>& coords, const dense1D<unsigned int, 8>
     spline_segment<D> seg;
     spline_coefficients(coords, list[k], list[k + 1], list[k + 2], list[k + 3], seg);
     const segment_curvature<D> kappa(seg);
-    const double kappa0 = kappa.at(0.0), kappa1 = kappa.at(1.0);
+    // |P'(0)|: the chord's length when the start tangent is constrained or
+    // the piece is straight.
+    const double ell2 = dot(seg.a1, seg.a1), ell = std::sqrt(ell2);
+    const double kappa0 = kappa.at(0.0, ell2, ell), kappa1 = kappa.at(1.0);
     std::uint64_t m = 0;
-    if (!sample_count(kappa, kappa0, kappa1, rule, floor, max_node_count - total, m)) return false;
+    if (!sample_count(kappa, kappa0, kappa1, ell, rule, floor, max_node_count - total, m)) return false;
     total += m;
     const std::size_t room = at + static_cast<std::size_t>(m) + 1;
     if (room > samples.cols() && (!samples.resize_for_overwrite(D, room) || !sample_params.reserve(room, 2) ||
                                   !sample_params.resize_for_overwrite(room)))
       return false;
     if (node_sizes != nullptr) sizes.add(k, seg.L2, kappa0, kappa1);
-    // |P'(0)|: the chord's length when the start tangent is constrained or
-    // the piece is straight.
-    const double ell = std::sqrt(dot(seg.a1, seg.a1));
     double* point = samples.data() + at * D;
     double* param = sample_params.data() + at;
     node_param[k] = s;
