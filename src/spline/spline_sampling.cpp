@@ -162,8 +162,7 @@ bool sample_count(const segment_curvature<D>& kappa, double kappa0, double kappa
                   const chordal_rule& rule, double floor, std::uint64_t limit, std::uint64_t& m) {
   m = 2;
   if (rule.delta == DBL_MAX) return true;
-  if (rule.per_radius && rule.scale > 0.0 && limit >= 2 && surely_coarse(kappa, ell, rule.scale))
-    return true;
+  if (rule.per_radius && rule.scale > 0.0 && limit >= 2 && surely_coarse(kappa, ell, rule.scale)) return true;
   const double h =
       std::max(floor, rule.smallest({kappa0, kappa.at(0.25), kappa.at(0.5), kappa.at(0.75), kappa1}));
   if (h >= DBL_MAX) return true;
