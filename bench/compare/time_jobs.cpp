@@ -9,7 +9,9 @@
 // closed curve r = 1 + 0.3 cos 3t through SIZE points, ARG elements per 2 pi
 // of turning, sizes 0.2), line and line3 (mesh_line with sizes on the sine
 // polyline of SIZE nodes, about 10 elements per segment, in 2D and 3D),
-// metric3 (the same in 3D with metrics: size h along x, 2h across).
+// metric3 (the same in 3D with metrics: size h along x, 2h across), and
+// metric3_turned (those metrics turned by a fixed rotation, so that no entry
+// is zero).
 #include <linegen/linegen.h>
 
 #include "../sine_line.h"
@@ -62,7 +64,7 @@ struct job {
     } else if (!std::strcmp(name, "spline")) {
       rc = lg::mesh_spline(coords, indices, sizes, false, 1u, lg::no_count, -(1.0 - std::cos(M_PI / arg)),
                            0.0, 0.0, 0.0, out, out_params, out_sizes, deviation);
-    } else if (!std::strcmp(name, "metric3")) {
+    } else if (!std::strncmp(name, "metric3", 7)) {
       rc = lg::mesh_line(coords, line->chain, line->params, metrics, false, 1, lg::no_count, 0.0, 0.0, out,
                          out_params, out_metrics);
     } else {
@@ -74,6 +76,25 @@ struct job {
     return std::strcmp(name, "straight") ? out.size() : kept_out.size();
   }
 };
+
+// Turns packed 3D metrics M into R M R^T, R a rotation by 0.5 about z
+// followed by 0.3 about x.
+void turn(dense2D<double>& metrics) {
+  const double cz = std::cos(0.5), sz = std::sin(0.5), cx = std::cos(0.3), sx = std::sin(0.3);
+  const double r[3][3] = {{cz, -sz, 0.0}, {cx * sz, cx * cz, -sx}, {sx * sz, sx * cz, cx}};
+  const int row[6] = {0, 0, 1, 0, 1, 2}, col[6] = {0, 1, 1, 2, 2, 2};
+  for (std::size_t k = 0; k < metrics.cols(); ++k) {
+    double m[3][3], out[6];
+    for (int e = 0; e < 6; ++e) m[row[e]][col[e]] = m[col[e]][row[e]] = metrics(e, k);
+    for (int e = 0; e < 6; ++e) {
+      double s = 0.0;
+      for (int a = 0; a < 3; ++a)
+        for (int b = 0; b < 3; ++b) s += r[row[e]][a] * m[a][b] * r[col[e]][b];
+      out[e] = s;
+    }
+    for (int e = 0; e < 6; ++e) metrics(e, k) = out[e];
+  }
+}
 
 void build(job& j) {
   if (!std::strncmp(j.name, "straight", 8)) {
@@ -98,7 +119,8 @@ void build(job& j) {
     const std::size_t dim = std::strcmp(j.name, "line") ? 3 : 2;
     j.line = std::make_unique<sine_line>(j.size, dim);
     j.input.copy(j.line->coords);
-    if (!std::strcmp(j.name, "metric3")) j.metrics = j.line->metrics();
+    if (!std::strncmp(j.name, "metric3", 7)) j.metrics = j.line->metrics();
+    if (!std::strcmp(j.name, "metric3_turned")) turn(j.metrics);
   }
 }
 
