@@ -143,15 +143,23 @@ TEST(MetricPair, EndsReturnEndMetricsAndSizesAreLinear) {
     expect_pair_ends_and_linear_sizes<3, metric_pair3>(a3, b3, 1e-11);
   }
   // Diagonal 3D pairs (off-diagonal zeros of either sign), with equal
-  // entries and in every order, at ordinary scales and beyond 2^150.
+  // entries and in every order, at ordinary scales and beyond 2^150; and
+  // pairs with one off-diagonal entry, which are not diagonal.
   const double entries[] = {1.0, 4.0, 0.25, 4.0, 1e-50, 1e50};
   for (int trial = 0; trial < 216; ++trial) {
     const double x = entries[trial % 4], y = entries[trial / 4 % 4], z = entries[trial / 16 % 4];
     const double s = trial >= 180 ? entries[4 + trial % 2] : 1.0;
     const double zero = trial % 2 ? -0.0 : 0.0;
-    expect_pair_ends_and_linear_sizes<3, metric_pair3>(metric3(x * s, zero, y * s, 0.0, zero, z * s),
-                                                       metric3(z * s, 0.0, x * s, zero, zero, y * s * 3.0),
-                                                       1e-14);
+    metric3 a(x * s, zero, y * s, 0.0, zero, z * s), b(z * s, 0.0, x * s, zero, zero, y * s * 3.0);
+    expect_pair_ends_and_linear_sizes<3, metric_pair3>(a, b, 1e-14);
+    if (trial < 27) {
+      // Entry 1 couples diagonal entries 0 and 2, entry 3 entries 0 and 5,
+      // entry 4 entries 2 and 5 (packed upper storage).
+      const int entry[3] = {1, 3, 4}, i[3] = {0, 0, 2}, j[3] = {2, 5, 5}, e = trial % 3;
+      a[entry[e]] = 0.4 * std::sqrt(a[i[e]] * a[j[e]]);
+      b[entry[e]] = -0.3 * std::sqrt(b[i[e]] * b[j[e]]);
+      expect_pair_ends_and_linear_sizes<3, metric_pair3>(a, b, 1e-12);
+    }
   }
   // Diagonal metrics: the coordinate axes, sizes (1, 1) to (2, 4).
   metric_pair2 pair;

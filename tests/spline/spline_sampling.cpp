@@ -92,6 +92,14 @@ TEST(SampleSpline, CircleSegmentsTakeArcOverChordalSize) {
     ASSERT_TRUE(r.ok);
     for (unsigned k = 0; k < P; ++k) EXPECT_EQ(r.positions[k + 1] - r.positions[k], std::ceil(ratio)) << k;
   }
+  // Through four nodes the pieces turn a quarter each: their speed and
+  // curvature vary too much along them to decide the count without
+  // measuring, and S / h = 4.5 on the unit circle needs more than two.
+  dense2D<double> square = points({{1, 0}, {0, 1}, {-1, 0}, {0, -1}});
+  const double h = M_PI / 2 / 4.5, sagitta = 1.0 - std::sqrt(1.0 - h * h / 4.0);
+  const auto r = sample<2>(square, closed_list(4), -sagitta, 0.0);
+  ASSERT_TRUE(r.ok);
+  for (unsigned k = 0; k < 4; ++k) EXPECT_GE(r.positions[k + 1] - r.positions[k], 3u) << k;
 }
 
 // The nodes where the polyline turns, between the list's first two and last
