@@ -211,10 +211,11 @@ LINEGEN_API int extrude_rotate(dense2D<double>& coords, unsigned int start_node,
 // linear interpolation. sizes: target size at each chain node (first n used).
 // force_even: even element count (an odd nmax may then give nmax + 1).
 // nmin, nmax: bounds on the element count, 1 <= nmin <= nmax (a refined mesh
-// may exceed nmax). chordal_error: > 0 refine until the polyline's nodes lie
-// within it of the mesh; < 0 cap the sizes where the polyline bends, at a
-// chord deviation of -chordal_error relative to the local radius (not below
-// min_size); 0, NaN or +-1.7976931348623157e308: no geometric control.
+// keeps at least nmin elements but may exceed nmax). chordal_error: > 0
+// refine until the polyline's nodes lie within it of the mesh; < 0 cap the
+// sizes where the polyline bends, at a chord deviation of -chordal_error
+// relative to the local radius (not below min_size); 0, NaN or
+// +-1.7976931348623157e308: no geometric control.
 // out_params (emptied first): the parameter of each output chain node;
 // out_sizes (appended): its size.
 // Codes: 0; -1 coords rows; -2 indices shorter than 2 or an identifier not

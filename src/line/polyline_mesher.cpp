@@ -241,8 +241,13 @@ class polyline_mesher {
   // Refines the mesh of the last call of mesh() on the whole polyline (left
   // in I_, P_, S_) until its polyline nodes lie within `tolerance` (> 0) of
   // it. The result goes to `mesh`; a mesh that needs no refinement is left
-  // where it is (mesh stays empty, refined() false).
-  int refine(bool force_even, double tolerance, double min_size, line_mesh<Field>& mesh) {
+  // where it is (mesh stays empty, refined() false). Each piece is meshed
+  // with at least one element, and with `spread` > 1 with at least its share
+  // of `spread` elements by parameter length, so that the pieces together
+  // keep that many.
+  int refine(bool force_even, double tolerance, double min_size, line_mesh<Field>& mesh,
+             std::uint64_t spread = 1) {
+    spread_ = spread;
     mesh.chain.clear();
     mesh.params.clear();
     Field::truncate(mesh.field, 0);
@@ -281,11 +286,13 @@ class polyline_mesher {
           release(x);
           if (split < x.b) {
             piece second{split, x.b, 0, 0, 0, true};
-            const int code = mesh_piece(second, force_even, bound, tolerance, min_size);
+            const int code =
+                mesh_piece(second, force_even, std::max(bound, share(split, x.b)), tolerance, min_size);
             if (code != 0) return code;
           }
           piece first{x.a, split, 0, 0, 0, true};
-          const int code = mesh_piece(first, force_even, bound, tolerance, min_size);
+          const std::uint64_t first_bound = std::max(bound, share(x.a, split));
+          const int code = mesh_piece(first, force_even, first_bound, tolerance, min_size);
           if (code != 0) return code;
           if (split == x.b) {
             // A remesh of the whole piece that gives fewer elements than
@@ -293,7 +300,7 @@ class polyline_mesher {
             // placed): keep it as it is.
             piece& whole_again = stack_.back();
             const std::uint64_t elements = whole_again.k + 1;
-            if (elements < bound || elements == m - 1) whole_again.refinable = false;
+            if (elements < first_bound || elements == m - 1) whole_again.refinable = false;
           }
           continue;
         }
@@ -469,6 +476,21 @@ class polyline_mesher {
     return dev;
   }
 
+  // The element count piece a ... b needs so that the pieces of the
+  // polyline keep spread_ elements together: its share of spread_ by
+  // parameter length, rounded up (the rounded shares of the pieces add up to
+  // at least spread_), at least 1. Parameters that are all equal give every
+  // piece the whole count.
+  std::uint64_t share(std::size_t a, std::size_t b) const {
+    if (spread_ <= 1) return 1;
+    const double span = params_[n_ - 1] - params_[0];
+    if (!(span > 0.0)) return spread_;
+    const double q = std::ceil(static_cast<double>(spread_) * ((params_[b] - params_[a]) / span));
+    if (!(q > 1.0)) return 1;
+    if (q >= static_cast<double>(spread_)) return spread_;
+    return static_cast<std::uint64_t>(q);
+  }
+
   // Meshes piece x (bounds: at least `bound` elements, no upper one) and
   // pushes it with its mesh stored at the end of the arena.
   int mesh_piece(piece& x, bool force_even, std::uint64_t bound, double tolerance, double min_size) {
@@ -538,6 +560,7 @@ class polyline_mesher {
   store next_{I2_, P2_, S2_, false};
   std::size_t k_ = 0;
   dense1D<double, 8> counts_;  // element count of each polyline segment
+  std::uint64_t spread_ = 1;   // the element count the refined pieces keep together
   // Refinement: pending pieces and their meshes.
   dense1D<piece, 8> stack_;
   dense2D<double> arena_nodes_;
@@ -555,8 +578,18 @@ int mesh_into(polyline_mesher<D, Field>& mesher, std::size_t n, bool force_even,
   if (code != 0 || mesher.delivered()) return code;
   if (refining && mesher.new_nodes() + 1 < nmax) {
     line_mesh<Field> refined;
-    const int refined_code = mesher.refine(force_even, chordal_error, min_size, refined);
+    int refined_code = mesher.refine(force_even, chordal_error, min_size, refined);
     if (refined_code != 0) return refined_code;
+    if (mesher.refined() && refined.chain.size() - 1 < nmin) {
+      // Pieces meshed with one element at least can together fall below the
+      // caller's minimum (a polyline split at its corners, sizes longer than
+      // its pieces). Refine the same first mesh again with each piece held
+      // to its share of nmin.
+      refined_code = mesher.mesh(0, n - 1, force_even, nmin, nmax, chordal_error, min_size);
+      if (refined_code != 0) return refined_code;
+      refined_code = mesher.refine(force_even, chordal_error, min_size, refined, nmin);
+      if (refined_code != 0) return refined_code;
+    }
     if (mesher.refined()) return mesher.deliver(refined) ? status_ok : status_out_of_memory;
   }
   return mesher.deliver() ? status_ok : status_out_of_memory;

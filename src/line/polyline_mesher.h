@@ -34,7 +34,8 @@ int limit_sizes_by_curvature(const dense2D<double>& coords, const dense1D<unsign
 // does after its checks: passes of node distribution bounded by nmin, nmax
 // and force_even; a negative chordal_error first caps the sizes by
 // curvature; a positive one then refines the mesh (when it has fewer than
-// nmax elements) until the polyline's nodes lie within chordal_error of it.
+// nmax elements) until the polyline's nodes lie within chordal_error of it,
+// keeping at least nmin elements.
 // The new nodes are appended to `coords`, the mesh chain (in coords'
 // identifiers, from indices[0] to indices[n - 1]), its parameters and field
 // to the outputs. Returns 0, or -199 when memory runs out or the new nodes

@@ -72,6 +72,16 @@ TEST(Refine, CornersAndZigZags) {
       EXPECT_TRUE(r.indices[i] >= params.size() || r.params[i] == params[r.indices[i]]);
     EXPECT_TRUE(!k.even || same_matrix(c.sub_matrix(0, 5, 2, 3), points({{0.5, 0.5}, {2, 0}, {3.5, 0.5}})));
   }
+  // The pieces keep nmin together: split at the corner, each half takes its
+  // share of nmin = 3 by parameter length, 2 (one element each would give 2
+  // in all).
+  dense2D<double> c;
+  c.copy(ell);
+  mesh r;
+  ASSERT_EQ(mesh_line(c, ids({0, 1, 2}), arc_length(c), Values(3, 10.0), false, 3, 100, 0.1, 0.0, r.indices,
+                      r.params, r.sizes),
+            0);
+  EXPECT_TRUE(same_vector(r.indices, ids({0, 3, 1, 4, 2})));
 }
 
 // Every polyline node ends within the tolerance of the mesh, at any scale.
