@@ -139,7 +139,7 @@ def mesh_line(points: ArrayLike, chain: ArrayLike, sizes: ArrayLike | None = Non
         Make the element count even.
     nmin, nmax : int
         Bounds on the element count (nmax None: none); refinement against the
-        chordal error may pass nmax.
+        chordal error keeps at least nmin elements but may pass nmax.
     chordal_error : float, optional
         > 0: refine until the polyline's nodes lie within that distance of the
         mesh; < 0: cap the sizes where the line bends at a chord deviation of
