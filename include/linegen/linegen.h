@@ -219,9 +219,10 @@ LINEGEN_API int extrude_rotate(dense2D<double>& coords, unsigned int start_node,
 // out_params (emptied first): the parameter of each output chain node;
 // out_sizes (appended): its size.
 // Codes: 0; -1 coords rows; -2 indices shorter than 2 or an identifier not
-// below coords.cols(); -3 params length, order or not finite; -4 sizes short or not all
-// finite and > 0; -6 nmin / nmax; -199 no memory (coords and outputs as at
-// entry, out_params empty).
+// below coords.cols(); -3 params length, order, not finite or spanning more
+// than the largest double; -4 sizes short or not all finite and > 0; -6
+// nmin / nmax; -199 no memory (coords and outputs as at entry, out_params
+// empty).
 LINEGEN_API int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,
                           const dense1D<double, 8>& params, const dense1D<double, 8>& sizes, bool force_even,
                           unsigned int nmin, unsigned int nmax, double chordal_error, double min_size,
@@ -283,8 +284,9 @@ LINEGEN_API int mesh_straight(dense2D<double>& coords, unsigned int i0, unsigned
 // every size the metrics prescribe. out_metrics (appended): the metric of
 // each output chain node; it must hold no entries or have the dimension's
 // rows. Codes: 0; -1 coords rows; -2 indices shorter than 2 or an identifier
-// not below coords.cols(); -3 params length, order or not finite; -4 metrics: too few columns, wrong
-// rows, or not all finite and positive definite; -6 nmin / nmax; -12
+// not below coords.cols(); -3 params length, order, not finite or spanning
+// more than the largest double; -4 metrics: too few columns, wrong rows, or
+// not all finite and positive definite; -6 nmin / nmax; -12
 // out_metrics rows; -199 no memory (coords and outputs as at entry,
 // out_params empty).
 LINEGEN_API int mesh_line(dense2D<double>& coords, const dense1D<unsigned int, 8>& indices,

@@ -165,7 +165,7 @@ def mesh_line(points: ArrayLike, chain: ArrayLike, sizes: ArrayLike | None = Non
              4 - shift: (name, "too few entries, or not all finite and positive (definite)"),
              6 - shift: ("nmin", "need 1 <= nmin <= nmax")}
     if ps is not None:
-        codes[3] = ("params", "needs one non-decreasing value per chain node")
+        codes[3] = ("params", "needs one finite, non-decreasing value per chain node, within a finite range")
     c.check(status, f, codes)
     if name == "sizes":
         return Mesh(out, out_chain, out_params, sizes=out_field)

@@ -15,12 +15,14 @@ namespace zarn {
 namespace linegen {
 namespace {
 
-// Finite and non-decreasing: nodes are placed by linear interpolation in the
-// parameters, which an infinite one turns into NaN.
+// Finite, non-decreasing and within a finite range: nodes are placed by
+// linear interpolation in the parameters, which an infinite one, or a
+// difference of two that overflows, turns into NaN.
 bool usable_params(const dense1D<double, 8>& params) {
-  for (std::size_t i = 0; i < params.size(); ++i)
+  const std::size_t n = params.size();
+  for (std::size_t i = 0; i < n; ++i)
     if (!std::isfinite(params[i]) || (i > 0 && !(params[i] >= params[i - 1]))) return false;
-  return true;
+  return n < 2 || std::isfinite(params[n - 1] - params[0]);
 }
 
 bool valid_metric_columns(const dense2D<double>& metrics, std::size_t n, std::size_t rows) {

@@ -50,6 +50,13 @@ TEST(MeshLine, AppendsIndicesAndSizesAndCarriesChordLength) {
     EXPECT_NEAR(coords(1, out.indices[i + 1]), std::fmax(s - 3.0, 0.0), 1e-12);
     EXPECT_EQ(out.sizes[i + 1], 0.5);
   }
+  // Parameters more than the largest double apart cannot be interpolated:
+  // refused, nothing appended.
+  EXPECT_EQ(mesh_line(coords, ids({0, 1, 2}), values({-1e308, 0, 1e308}), values({0.5, 0.5, 0.5}), false, 1,
+                      100, 0.0, 0.0, out.indices, out.params, out.sizes),
+            -3);
+  EXPECT_EQ(coords.cols(), m + 1);
+  EXPECT_EQ(out.indices.size(), m + 1);
 }
 
 // A zig-zag whose first pass is measured along the polyline and later passes
