@@ -74,19 +74,25 @@ class bracket_cursor {
   bracket_cursor(const dense1D<double, 8>& params, bool sorted)
       : p_(params.data()), n_(params.size()), sorted_(sorted) {}
 
-  bracket find(double u) {
-    // Lower bound in [cursor, n): the first parameter that is not less than u.
+  // The lower bound of u in [cursor, n): the first parameter that is not
+  // less than u, or n above the last one. The cursor moves there; above the
+  // last source it stays on the last bracket, so that a later, smaller
+  // target still finds one.
+  std::size_t lower_bound(double u) {
     const std::size_t first = sorted_ ? gallop(u) : bisect(u, cursor_, n_ - cursor_);
+    cursor_ = first == n_ ? n_ - 1 : first;
+    return first;
+  }
+
+  bracket find(double u) {
+    const std::size_t first = lower_bound(u);
     bracket b;
     if (first == n_) {
-      // Above the last source: its value, and the cursor stays on the last
-      // bracket so that a later, smaller target still finds one.
+      // Above the last source: its value.
       b.j = b.k = n_ - 1;
       b.beyond = true;
-      cursor_ = n_ - 1;
       return b;
     }
-    cursor_ = first;
     b.k = first;
     const double hi = p_[first];
     double lo = hi;
@@ -149,20 +155,20 @@ bool non_decreasing(const dense1D<double, 8>& v) {
   return true;
 }
 
-// Sizes at the targets u (m of them) from n >= 1 sorted parameters p with
-// sizes h, as the cursor brackets them: the lower bound in [cursor, n), the
-// last size above the last parameter. One walk along both sequences (the
-// cursor never moves back), each bracket formed once for all its targets.
-void interpolate_sorted(const double* p, const double* h, std::size_t n, const double* u, double* out,
+// Sizes at the targets u (m of them) from n >= 1 sorted parameters with
+// sizes h, bracketed by the cursor (the last size above the last
+// parameter), each bracket formed once for all its targets.
+void interpolate_sorted(const dense1D<double, 8>& params, const double* h, const double* u, double* out,
                         std::size_t m) {
-  std::size_t first = 0, formed = 0;  // the cursor, and where the bracket stands
+  const double* p = params.data();
+  const std::size_t n = params.size();
+  bracket_cursor cursor(params, true);
+  std::size_t formed = 0;  // where the bracket stands
   size_bracket bracket(p, h, 0);
   for (std::size_t i = 0; i < m; ++i) {
-    while (first < n && u[i] > p[first]) ++first;
+    const std::size_t first = cursor.lower_bound(u[i]);
     if (first == n) {
-      // Above the last parameter; a later, smaller target looks from n - 1.
       out[i] = h[n - 1];
-      first = n - 1;
       continue;
     }
     if (first != formed) {
@@ -222,7 +228,7 @@ int interpolate_metrics(const dense1D<double, 8>& params, const dense1D<double, 
   double* out = new_sizes.data();
   const std::size_t m = new_params.size();
   if (non_decreasing(params)) {
-    interpolate_sorted(params.data(), h, params.size(), u, out, m);
+    interpolate_sorted(params, h, u, out, m);
     return 0;
   }
   bracket_cursor cursor(params, false);
