@@ -108,6 +108,7 @@ class aniso_field {
       // there is 0 against the segment, and the count has no finite value.
       if (la2 == HUGE_VAL || lb2 == HUGE_VAL) return HUGE_VAL;
       const double la = std::sqrt(la2), lb = std::sqrt(lb2);
+      measured_ = {i, la, lb};
       // la * lb / logmean(la, lb) is the segment length over the logarithmic
       // mean of its directional sizes L/la and L/lb.
       return ideal_segment_count(la * lb, la, lb);
@@ -137,6 +138,8 @@ class aniso_field {
   }
   double position(double f, std::size_t s, const double* a, const double* b) const {
     if (fallback_) return progression_fraction(f, size_a_, size_b_);
+    // The walk to the segment has just measured it.
+    if (s == measured_.segment) return progression_fraction(f, measured_.lb, measured_.la);
     double la2, lb2;
     squared_lengths(s, a, b, la2, lb2);
     if (la2 > 0.0 && lb2 > 0.0) return progression_fraction(f, std::sqrt(lb2), std::sqrt(la2));
@@ -190,6 +193,13 @@ class aniso_field {
   const dense2D<double>& metrics_;
   double* out_;
   std::size_t ld_;
+  // The segment segment_count measured last (not one of a list of known
+  // counts) and its lengths in its two end metrics, which position reuses.
+  struct lengths {
+    std::size_t segment;
+    double la, lb;
+  };
+  mutable lengths measured_{static_cast<std::size_t>(-1), 0.0, 0.0};
   metric_pair<D> pair_{};
   std::size_t pair_segment_ = static_cast<std::size_t>(-1);
   // The segment's pair could not be formed: its directional sizes rule it.
