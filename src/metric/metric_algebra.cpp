@@ -73,15 +73,9 @@ bool reduce_diagonal_pair(metric_pair<3>& pair, const metric3& ma, const metric3
   const double r[3] = {s00, std::sqrt(a[0] * a[1]) / s00, std::sqrt(a[2])};
   const double d = r[0] * r[1] * r[2];
   const double t[3] = {r[1] * r[2], r[0] * r[2], r[0] * r[1]};
-  double k[3];
-  int order[3] = {0, 1, 2};
-  for (int i = 0; i < 3; ++i) k[i] = t[i] * b[i] * t[i];
-  for (int i = 0; i < 2; ++i) {
-    int m = i;
-    for (int j = i + 1; j < 3; ++j)
-      if (k[order[j]] < k[order[m]]) m = j;
-    std::swap(order[i], order[m]);
-  }
+  const double k[3] = {t[0] * b[0] * t[0], t[1] * b[1] * t[1], t[2] * b[2] * t[2]};
+  int order[3];
+  densekit::ascending_order3(k, order);
   const double d2 = d * d;
   std::fill(pair.basis, pair.basis + 9, 0.0);
   std::fill(pair.dual, pair.dual + 9, 0.0);

@@ -82,6 +82,23 @@ bool eigen_sym(const metric3& m, double (&lambda)[3], double (&vectors)[9]);
 bool gen_eigen_sym(const metric2& a, const metric2& b, double (&mu)[2], double (&x)[4], bool normalise);
 bool gen_eigen_sym(const metric3& a, const metric3& b, double (&mu)[3], double (&x)[9], bool normalise);
 
+// The order of three values from the smallest up, by selection sort: the
+// smallest remaining value moves forward, the first of equal values wins.
+// This is the order the diagonal eigen-decomposition gives its eigenvalues.
+inline void ascending_order3(const double (&value)[3], int (&order)[3]) {
+  order[0] = 0;
+  order[1] = 1;
+  order[2] = 2;
+  for (int i = 0; i < 2; ++i) {
+    int k = i;
+    for (int j = i + 1; j < 3; ++j)
+      if (value[order[j]] < value[order[k]]) k = j;
+    const int kept = order[i];
+    order[i] = order[k];
+    order[k] = kept;
+  }
+}
+
 // Rows q_k of the inverse of the basis P (columns p_k, stored one after the
 // other), one row after the other: the dual basis. False when P is singular
 // (a zero or non-finite determinant) or the rows overflow.

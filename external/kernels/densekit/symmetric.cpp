@@ -48,20 +48,11 @@ bool diagonal_eigen3(const double (&packed)[6], double (&w)[3], double (&vectors
   const double largest = std::max(std::fabs(d[0]), std::max(std::fabs(d[1]), std::fabs(d[2])));
   constexpr double low = 0x1p-480, high = 0x1p480;
   if (largest != 0.0 && !(largest >= low && largest <= high)) return false;
-  int order[3] = {0, 1, 2};
-  double value[3] = {d[0], d[1], d[2]};
-  // Selection sort: the smallest remaining value moves forward, the first of
-  // equal values wins.
-  for (int i = 0; i < 2; ++i) {
-    int k = i;
-    for (int j = i + 1; j < 3; ++j)
-      if (value[j] < value[k]) k = j;
-    std::swap(value[i], value[k]);
-    std::swap(order[i], order[k]);
-  }
+  int order[3];
+  ascending_order3(d, order);
   const double identity[9] = {1.0, 0.0, 0.0, -0.0 * packed[3], 1.0, 0.0, 0.0, 0.0, 1.0};
   for (int c = 0; c < 3; ++c) {
-    w[c] = value[c];
+    w[c] = d[order[c]];
     for (int i = 0; i < 3; ++i) vectors[c * 3 + i] = identity[order[c] * 3 + i];
   }
   return true;
